@@ -1,0 +1,40 @@
+// The application: its title, its end request and the top-level handler of errors.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <vector>
+
+namespace Application {
+
+inline constexpr const char* Title = "Merovant";
+
+// Posts the quit request; the message loop ends when it takes it.
+void Terminate() noexcept;
+
+// The top-level handler: shows the error in a modal stop box captioned with the title,
+// with the program's other windows disabled. Call it only inside a catch block.
+void HandleException() noexcept;
+
+// Marks that an error reached the top-level handler during the start-up sequence: the
+// process then ends with exit code 1, so a scheduled task sees the failure.
+void MarkStartupFailed() noexcept;
+int ExitCode() noexcept;
+
+}  // namespace Application
+
+// Disables every visible and enabled top-level window of this thread while it lives,
+// then enables those that still exist and restores the active window and the focus.
+class ThreadWindowsDisabled {
+public:
+    ThreadWindowsDisabled();
+    ~ThreadWindowsDisabled();
+    ThreadWindowsDisabled(const ThreadWindowsDisabled&) = delete;
+    ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
+
+private:
+    std::vector<HWND> disabled_;
+    HWND active_;
+    HWND focus_;
+};

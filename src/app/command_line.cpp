@@ -1,0 +1,64 @@
+// Command-line splitting and the daily log file name.
+#include "command_line.h"
+
+#include "../survey/mtools.h"
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 1 && byte <= ' ';
+}
+
+// Reads one argument from position pos on; returns it and moves pos past it.
+std::string NextArgument(std::string_view line, std::size_t& pos)
+{
+    auto at = [&](std::size_t i) { return i < line.size() ? line[i] : '\0'; };
+    for (;;) {
+        while (at(pos) != '\0' && IsSeparator(at(pos))) ++pos;
+        if (at(pos) == '"' && at(pos + 1) == '"')
+            pos += 2;
+        else
+            break;
+    }
+    std::string argument;
+    while (at(pos) != '\0' && !IsSeparator(at(pos))) {
+        if (at(pos) == '"') {
+            ++pos;
+            while (at(pos) != '\0' && at(pos) != '"') argument += line[pos++];
+            if (at(pos) != '\0') ++pos;
+        } else {
+            argument += line[pos++];
+        }
+    }
+    return argument;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view commandLine)
+{
+    // A zero byte ends the line, as it ends the text Windows hands over.
+    commandLine = commandLine.substr(0, commandLine.find('\0'));
+    std::size_t pos = 0;
+    std::vector<std::string> arguments{NextArgument(commandLine, pos)};
+    for (std::string argument = NextArgument(commandLine, pos); !argument.empty();
+         argument = NextArgument(commandLine, pos))
+        arguments.push_back(std::move(argument));
+    return arguments;
+}
+
+std::string LowerCaseAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string DailyLogFileName(const std::string& folder, const std::string& computerName,
+                             int year, int month, int day)
+{
+    return folder + "\\" + computerName + "-" + std::to_string(year) + Mtools::ZeroPad2(month) +
+           Mtools::ZeroPad2(day) + ".txt";
+}

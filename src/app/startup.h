@@ -1,0 +1,39 @@
+// The start-up sequence of the main form: settings, command line, first refresh and the
+// unattended export that ends the run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct LocalDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
+// What the sequence needs of the main form; the window implements it, tests fake it.
+class StartupHost {
+public:
+    virtual ~StartupHost() = default;
+    virtual void LoadSettings() = 0;
+    virtual void ShowDailyLogPath() = 0;  // the status bar's second panel
+    virtual void SetLocalOnly() = 0;      // switches only ever turn options on
+    virtual void SetMegabytes() = 0;
+    virtual void SetShortExport() = 0;
+    virtual std::string DailyLogFolder() const = 0;
+    virtual std::string ComputerName() = 0;
+    virtual LocalDate Today() = 0;
+    virtual void FillDriveGrid() = 0;
+    virtual void Export1Click() = 0;  // the save dialog, then the export
+    virtual void ExportGrid(const std::string& fileName) = 0;
+    virtual void Terminate() = 0;  // posts the quit request
+};
+
+inline const std::string kNoExport = "*";
+inline const std::string kAskForFile = "?";
+
+// Applies arguments 1 to n in order and returns the export target they leave.
+std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& arguments);
+
+// The whole sequence. An exception ends it where it arises; the caller shows it.
+void RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments);

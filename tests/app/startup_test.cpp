@@ -1,0 +1,107 @@
+// The start-up sequence's order and its switch table.
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+class FakeForm final : public StartupHost {
+public:
+    std::string log;  // the steps in the order they ran
+    bool localOnly = false, megabytes = false, shortExport = false;
+    std::string folder = "C:\\Logs";
+    bool failLoading = false;
+
+    void LoadSettings() override
+    {
+        log += "load;";
+        if (failLoading) throw std::runtime_error("settings");
+    }
+    void ShowDailyLogPath() override { log += "status;"; }
+    void SetLocalOnly() override { localOnly = true; }
+    void SetMegabytes() override { megabytes = true; }
+    void SetShortExport() override { shortExport = true; }
+    std::string DailyLogFolder() const override { return folder; }
+    std::string ComputerName() override { return "PC1"; }
+    LocalDate Today() override { return {2026, 3, 4}; }
+    void FillDriveGrid() override { log += "fill;"; }
+    void Export1Click() override { log += "dialog;"; }
+    void ExportGrid(const std::string& name) override { log += "export " + name + ";"; }
+    void Terminate() override { log += "quit;"; }
+};
+
+std::vector<std::string> Args(std::initializer_list<std::string> arguments)
+{
+    std::vector<std::string> all{"merovant.exe"};
+    all.insert(all.end(), arguments);
+    return all;
+}
+
+TEST(StartupSequence, RunsItsStepsInOrder)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        const char* log;
+    } cases[] = {
+        {Args({}), "load;status;fill;"},
+        {Args({"/kurz"}), "load;status;fill;"},
+        {Args({"Out.TXT"}), "load;status;fill;export out.txt;quit;"},
+        {Args({"report.txt", "/daily"}), "load;status;fill;export C:\\Logs\\PC1-20260304.txt;quit;"},
+        {Args({"/daily", "report.txt"}), "load;status;fill;export report.txt;quit;"},
+        {Args({"?"}), "load;status;fill;dialog;quit;"},
+        {Args({"/automatik"}), "load;status;fill;dialog;quit;"},
+        {Args({"x.txt", "*"}), "load;status;fill;"},
+        {Args({"-lokal"}), "load;status;fill;export -lokal;quit;"},
+        {Args({"/mb1", "/", "/LOKAL"}), "load;status;fill;"},
+    };
+    for (const auto& c : cases) {
+        FakeForm form;
+        RunStartupSequence(form, c.arguments);
+        EXPECT_EQ(form.log, c.log) << c.arguments.back();
+    }
+}
+
+TEST(StartupSequence, SwitchesOnlyTurnOptionsOn)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        bool localOnly, megabytes, shortExport;
+    } cases[] = {
+        {Args({"/LOKAL"}), true, false, false},
+        {Args({"/Mb"}), false, true, false},
+        {Args({"/kurz"}), false, false, true},
+        {Args({"/automatik"}), true, true, false},
+        {Args({"/daily", "/kurz"}), true, true, true},
+        {Args({"?"}), false, false, false},
+        {Args({"/lokal1", "/mbytes"}), false, false, false},
+    };
+    for (const auto& c : cases) {
+        FakeForm form;
+        RunStartupSequence(form, c.arguments);
+        EXPECT_EQ(form.localOnly, c.localOnly) << c.arguments.back();
+        EXPECT_EQ(form.megabytes, c.megabytes) << c.arguments.back();
+        EXPECT_EQ(form.shortExport, c.shortExport) << c.arguments.back();
+    }
+}
+
+TEST(StartupSequence, TheDailyNameUsesTheFolderUnchanged)
+{
+    for (const auto& [folder, name] : {std::pair{"", "\\PC1-20260304.txt"}, {"D:\\", "D:\\\\PC1-20260304.txt"}}) {
+        FakeForm form;
+        form.folder = folder;
+        EXPECT_EQ(ApplyArguments(form, Args({"/daily"})), name);
+    }
+}
+
+TEST(StartupSequence, AFailedLoadSkipsEverythingAfterIt)
+{
+    FakeForm form;
+    form.failLoading = true;
+    EXPECT_THROW(RunStartupSequence(form, Args({"/daily"})), std::runtime_error);
+    EXPECT_EQ(form.log, "load;");
+    EXPECT_FALSE(form.megabytes);
+}
+
+}  // namespace

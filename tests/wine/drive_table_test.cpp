@@ -1,0 +1,110 @@
+// The drive table filled from Wine's real drive, volume and space queries, for the
+// drive set the test declares (see CMakeLists.txt beside this file).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "errors.h"
+#include "survey/drive_queries_win.h"
+#include "survey/drive_survey.h"
+#include "survey/float_setting.h"
+#include "survey/number_format.h"
+
+namespace {
+
+using Row = std::array<std::string, DriveTable::ColCount>;
+
+class NoLayout final : public GridLayout {
+public:
+    void ColumnsLaidOut(int) override {}
+    void RowsLaidOut(int) override {}
+};
+
+class DriveTableTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        EstablishFloatSetting();
+        LoadNumberSettings();
+        ResolveDiskFreeSpaceQuery();
+    }
+    void Fill(SurveyOptions options)
+    {
+        NoLayout layout;
+        FillDriveGrid(table, queries, options, layout, VolumeFields{label, fileSystem});
+    }
+    Row RowAt(int row) const
+    {
+        Row cells;
+        for (int col = 0; col < DriveTable::ColCount; ++col) cells[col] = table.Cell(col, row);
+        return cells;
+    }
+    // The Unix host name as Wine turns it into the computer name.
+    static std::string ExpectedComputerName()
+    {
+        std::string name = std::getenv("MEROVANT_HOSTNAME") ? std::getenv("MEROVANT_HOSTNAME") : "";
+        name = name.substr(0, name.find('.')).substr(0, 15);
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return name;
+    }
+
+    WindowsDriveQueries queries;
+    DriveTable table{5};
+    std::string label, fileSystem;
+};
+
+// MEROVANT_DRIVES="c=hd:SYSTEM:0C0C0C0C:512M d=hd:DATEN:12AB34CD:64M e=network:NETZ:0000ABCD:32M
+//                  f=floppy g=cdrom h=ramdisk i=missing", LC_ALL=de_DE.UTF-8
+TEST_F(DriveTableTest, MixedDrivesInKilobytes)
+{
+    Fill({});
+    ASSERT_EQ(table.RowCount(), 7);
+    EXPECT_EQ(RowAt(0), (Row{ExpectedComputerName(), "Name", "TYP", "Kapazit\xE4t(KB)", "Frei(KB)", "Frei in %",
+                             "Serien-Nr", "Filesystem"}));
+    const Row c = RowAt(1);
+    EXPECT_EQ(c[0], "C:");
+    EXPECT_EQ(c[1], "SYSTEM");
+    EXPECT_EQ(c[2], "lokale Festplatte");
+    EXPECT_EQ(c[3], "524.288 ");
+    EXPECT_TRUE(std::regex_match(c[4], std::regex("[1-9][0-9]{0,2}(\\.[0-9]{3})* "))) << c[4];
+    EXPECT_EQ(c[6], "0C0C-0C0C");
+    // 64 MiB, two 4 KiB pages taken by the label and serial files.
+    EXPECT_EQ(RowAt(2), (Row{"D:", "DATEN", "lokale Festplatte", "65.536 ", "65.528 ", "100 %", "12AB-34CD", c[7]}));
+    EXPECT_EQ(RowAt(3), (Row{"E:", "NETZ", "Netzwerklaufwerk", "32.768 ", "32.760 ", "100 %", "0000-ABCD",
+                             RowAt(3)[7]}));
+    EXPECT_EQ(RowAt(4), (Row{"F:", "", "Wechseldatentr\xE4ger", "", "", "", "", ""}));
+    EXPECT_EQ(RowAt(5), (Row{"G:", "", "CD-Rom", "", "", "", "", ""}));
+    EXPECT_EQ(RowAt(6), (Row{"H:", "", "RAM-Disk", "", "", "", "", ""}));
+    EXPECT_FALSE(c[7].empty());
+}
+
+TEST_F(DriveTableTest, MixedDrivesInMegabytesLocalOnly)
+{
+    Fill({true, true});
+    ASSERT_EQ(table.RowCount(), 3);
+    EXPECT_EQ(table.Cell(3, 0), "Kapazit\xE4t (MB)");
+    EXPECT_EQ(table.Cell(4, 0), "Frei (MB)");
+    EXPECT_EQ(table.Cell(3, 1), "512 ");
+    EXPECT_EQ(RowAt(2), (Row{"D:", "DATEN", "lokale Festplatte", "64 ", "64 ", "100 %", "12AB-34CD", RowAt(2)[7]}));
+}
+
+TEST_F(DriveTableTest, FullAndEmptyDisks)
+{
+    // MEROVANT_DRIVES="d=hd:VOLL:00000001:4K e=hd:::0" LC_ALL=C.UTF-8: D: is filled up by
+    // its own label file, E: has no space at all.
+    try {
+        Fill({});
+        FAIL() << "a drive without capacity must stop the refresh";
+    } catch (const EMathError& e) {
+        EXPECT_STREQ(e.what(), "Ung\xFCltige Gleitkommaoperation");
+    }
+    EXPECT_EQ(RowAt(2), (Row{"D:", "VOLL", "lokale Festplatte", "4 ", "0 ", " %", "0000-0001", RowAt(2)[7]}));
+    EXPECT_EQ(table.Cell(0, 3), "E:");
+    EXPECT_EQ(table.Cell(5, 3), "");
+    EXPECT_EQ(table.RowCount(), 5);  // the design's row count stays
+}
+
+}  // namespace
