@@ -11,7 +11,7 @@ die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 REQUIRED_PACKAGES=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xdotool x11-utils imagemagick
+  wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
 )
 
 missing_packages() {

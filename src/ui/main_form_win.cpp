@@ -8,6 +8,7 @@
 
 #include "../app/application_win.h"
 #include "../app/command_line.h"
+#include "../report/file_win.h"
 #include "../survey/drive_queries_win.h"
 #include "../survey/mtools.h"
 #include "grid_win.h"
@@ -119,9 +120,10 @@ void TFMain::ReadVolumeInfo(char drive, std::string& serial)
     ::ReadVolumeInfo(queries, drive, serial, VolumeFields{VolumeLabel, FileSystemName});
 }
 
-void TFMain::ExportGrid(const std::string&)
+void TFMain::ExportGrid(const std::string& fileName)
 {
-    // The text export is not part of the program yet.
+    WindowsOutputFiles files;
+    ::ExportGrid(Gitter, Checked(MenuId::kurz), fileName, files);
 }
 
 void TFMain::LoadSettings()

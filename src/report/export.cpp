@@ -1,0 +1,102 @@
+// The export's layouts and its block-wise writing.
+#include "export.h"
+
+#include <algorithm>
+
+#include "../errors.h"
+#include "../survey/drive_table.h"
+
+namespace {
+
+constexpr unsigned kInvalidFileName = 3;  // what Windows reports for a missing path
+constexpr unsigned kNotADiskFileOrDevice = 105;
+constexpr std::string_view kLineEnd = "\r\n";
+
+void WriteLongLayout(const DriveTable& grid, ExportBuffer& out)
+{
+    for (int row = 0; row < grid.RowCount(); ++row) {
+        for (int col = 0; col < DriveTable::ColCount; ++col) {
+            out.Write(grid.Cell(col, row));
+            out.Write("\t");
+            out.EndStatement();
+            out.Check();
+        }
+        out.Write(kLineEnd);
+        out.EndStatement();
+        out.Check();
+    }
+}
+
+void WriteShortLayout(const DriveTable& grid, ExportBuffer& out)
+{
+    for (int row = 0; row < grid.RowCount(); ++row) {
+        const std::string line = grid.Cell(0, row) + " " + grid.Cell(4, row) + " " + grid.Cell(5, row);
+        out.Write(line);
+        out.Write(kLineEnd);
+        out.EndStatement();
+        out.Check();
+    }
+}
+
+}  // namespace
+
+void ExportBuffer::Write(std::string_view text)
+{
+    while (!text.empty() && pending_ == 0) {
+        const std::size_t part = std::min(text.size(), Size - used_);
+        std::copy_n(text.data(), part, buffer_.data() + used_);
+        used_ += part;
+        text.remove_prefix(part);
+        if (used_ == Size) Flush();
+    }
+}
+
+void ExportBuffer::EndStatement()
+{
+    if (writeThrough_) Flush();
+}
+
+void ExportBuffer::Flush()
+{
+    if (used_ == 0 || pending_ != 0) return;
+    // The count Windows reports as written is not looked at; the buffer counts as
+    // empty after every attempt, failed or not.
+    const unsigned error = file_.Write(buffer_.data(), used_);
+    used_ = 0;
+    pending_ = error;
+}
+
+void ExportBuffer::Check()
+{
+    if (pending_ == 0) return;
+    const unsigned code = pending_;
+    pending_ = 0;
+    throw EInOutError(static_cast<int>(code));
+}
+
+void ExportBuffer::Close()
+{
+    Flush();
+    if (pending_ == 0) pending_ = file_.Close();
+    Check();
+}
+
+void ExportGrid(const DriveTable& grid, bool shortLayout, const std::string& fileName, OutputFiles& files)
+{
+    // Longer names do not fit the platform's path buffer: rejected before anything exists.
+    if (fileName.size() > kLongestFileName) throw EInOutError(kInvalidFileName);
+    unsigned openError = 0;
+    std::unique_ptr<OutputFile> file = files.Create(fileName, openError);
+    if (!file) throw EInOutError(static_cast<int>(openError));
+    const FileKind kind = file->Kind();
+    if (kind == FileKind::Unknown) {
+        file->Close();
+        throw EInOutError(kNotADiskFileOrDevice);
+    }
+    ExportBuffer out(*file, kind == FileKind::Character);
+    if (shortLayout)
+        WriteShortLayout(grid, out);
+    else
+        WriteLongLayout(grid, out);
+    out.Close();
+}

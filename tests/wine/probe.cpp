@@ -1,0 +1,120 @@
+// A helper that Wine tests run beside merovant.exe in the same prefix: it reads and
+// answers the program's message boxes, closes its window and holds files open.
+//   probe messagebox CAPTION   prints the box's text, then presses OK
+//   probe close CLASS          sends the window of that class its close command
+//   probe hold FILE SECONDS    opens FILE without any sharing, prints "held", waits
+//   probe ready                makes sure the prefix's desktop exists, then ends
+//   probe regvalue KEY NAME    prints a value under HKEY_CURRENT_USER as "TYPE HEXBYTES"
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 30000;
+
+HWND WaitForWindow(const char* className, const char* caption)
+{
+    for (DWORD waited = 0; waited < kTimeoutMs; waited += 100) {
+        HWND window = FindWindowA(className, caption);
+        if (window != nullptr && IsWindowVisible(window)) return window;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK AppendStaticText(HWND child, LPARAM text)
+{
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0) {
+        char buffer[1024] = {};
+        GetWindowTextA(child, buffer, sizeof buffer);
+        if (buffer[0] != '\0') *reinterpret_cast<std::string*>(text) += buffer;
+    }
+    return TRUE;
+}
+
+int AnswerMessageBox(const char* caption)
+{
+    HWND box = WaitForWindow("#32770", caption);
+    if (box == nullptr) {
+        std::fprintf(stderr, "probe: no message box \"%s\"\n", caption);
+        return 2;
+    }
+    std::string text;
+    EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(&text));
+    DWORD style = GetWindowLongA(box, GWL_STYLE);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+    std::fprintf(stderr, "probe: box style %08lx\n", style);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
+int CloseWindowOfClass(const char* className)
+{
+    HWND window = WaitForWindow(className, nullptr);
+    if (window == nullptr) {
+        std::fprintf(stderr, "probe: no window of class %s\n", className);
+        return 2;
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+int HoldFile(const char* name, int seconds)
+{
+    HANDLE file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "probe: cannot open %s (%lu)\n", name, GetLastError());
+        return 2;
+    }
+    std::fputs("held\n", stdout);
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    CloseHandle(file);
+    return 0;
+}
+
+int PrintRegistryValue(const char* keyPath, const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        std::puts("no key");
+        return 0;
+    }
+    unsigned char data[4096] = {};
+    DWORD type = 0, size = sizeof data;
+    const LONG status = RegQueryValueExA(key, name, nullptr, &type, data, &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) {
+        std::puts("no value");
+        return 0;
+    }
+    std::printf("%lu ", type);
+    for (DWORD i = 0; i < size; ++i) std::printf("%02X", data[i]);
+    std::puts("");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc == 3 && std::strcmp(argv[1], "messagebox") == 0) return AnswerMessageBox(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0) return CloseWindowOfClass(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "regvalue") == 0) return PrintRegistryValue(argv[2], argv[3]);
+    if (argc == 2 && std::strcmp(argv[1], "ready") == 0) return GetDesktopWindow() != nullptr ? 0 : 2;
+    if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return HoldFile(argv[2], std::atoi(argv[3]));
+    std::fputs("usage: probe messagebox CAPTION | close CLASS | hold FILE SECONDS | ready | regvalue KEY NAME\n", stderr);
+    return 2;
+}
