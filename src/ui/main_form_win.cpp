@@ -8,6 +8,7 @@
 
 #include "../app/application_win.h"
 #include "../app/command_line.h"
+#include "../app/registry_win.h"
 #include "../report/file_win.h"
 #include "../survey/drive_queries_win.h"
 #include "../survey/mtools.h"
@@ -128,8 +129,20 @@ void TFMain::ExportGrid(const std::string& fileName)
 
 void TFMain::LoadSettings()
 {
-    // The settings store is not part of the program yet: options start off.
+    WindowsRegistry registry;
+    ::LoadSettings(registry, *this);
 }
+
+void TFMain::FormClose()
+{
+    WindowsRegistry registry;
+    ::SaveSettings(registry, *this);
+}
+
+bool TFMain::LokalChecked() const { return Checked(MenuId::lokal); }
+bool TFMain::MbytesChecked() const { return Checked(MenuId::Mbytes); }
+void TFMain::SetLokalChecked(bool on) { SetChecked(MenuId::lokal, on); }
+void TFMain::SetMbytesChecked(bool on) { SetChecked(MenuId::Mbytes, on); }
 
 void TFMain::ShowDailyLogPath()
 {
@@ -212,6 +225,12 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETFOCUS:
         SetFocus(grid_);
+        return 0;
+    case WM_CLOSE:
+        // An error while saving propagates from here: the window is not destroyed and
+        // stays open, and the top-level handler shows the message.
+        FormClose();
+        DestroyWindow(window_);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -5,11 +5,12 @@
 
 #include <string>
 
+#include "../app/settings.h"
 #include "../app/startup.h"
 #include "../survey/drive_survey.h"
 #include "../survey/drive_table.h"
 
-class TFMain final : public StartupHost, private GridLayout {
+class TFMain final : public StartupHost, public SettingsTarget, private GridLayout {
 public:
     explicit TFMain(HINSTANCE instance);
     ~TFMain() override;
@@ -27,6 +28,8 @@ public:
     std::string FileSystemName;
 
     void FormCreate();
+    // The close handler: writes the settings. When that raises, the close is abandoned.
+    void FormClose();
     void FillDriveGrid();
     void ReadVolumeInfo(char drive, std::string& serial);
     void ExportGrid(const std::string& fileName) override;
@@ -48,6 +51,13 @@ private:
     void SetMegabytes() override;
     void SetShortExport() override;
     std::string DailyLogFolder() const override { return DailyLogPath; }
+
+    // SettingsTarget
+    bool LokalChecked() const override;
+    bool MbytesChecked() const override;
+    void SetLokalChecked(bool on) override;
+    void SetMbytesChecked(bool on) override;
+    void SetDailyLogFolder(const std::string& folder) override { DailyLogPath = folder; }
     std::string ComputerName() override;
     LocalDate Today() override;
     void Export1Click() override;

@@ -92,3 +92,19 @@ run_case() {
     echo "PASS: $name"
 }
 
+# reg.exe of the prefix, e.g. reg_tool add 'HKCU\Software\Korvel\merovant' /v Lokal ...
+reg_tool() {
+    (cd "$FX_PREFIX/drive_c" && exec wine reg "$@") </dev/null >"$FX_ROOT/reg.out" 2>&1 ||
+        { cat "$FX_ROOT/reg.out" >&2; fail "reg $*"; }
+}
+
+readonly SETTINGS_KEY='Software\Korvel\merovant'
+
+# Prints "TYPE HEXBYTES" of a settings value, "no value" or "no key".
+settings_value() { probe regvalue "$SETTINGS_KEY" "$1" | tr -d '\r'; }
+
+expect_settings_value() {
+    local name=$1 expected=$2 actual
+    actual=$(settings_value "$name")
+    [[ $actual == "$expected" ]] || fail "value $name is \"$actual\", expected \"$expected\""
+}
