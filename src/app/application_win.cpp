@@ -4,6 +4,9 @@
 #include <string>
 
 #include "../errors.h"
+#include "../survey/drive_queries_win.h"
+#include "../survey/float_setting.h"
+#include "../survey/number_format.h"
 #include "error_text.h"
 
 namespace {
@@ -33,6 +36,17 @@ std::string MessageOfCurrentException()
 }  // namespace
 
 namespace Application {
+
+void Initialize() noexcept
+{
+    EstablishFloatSetting();
+    // A drive without a medium (some card readers report themselves as fixed disks)
+    // must never stop an unattended run with a box asking for a disk: its queries
+    // just fail and give the texts of a failed query.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+    LoadNumberSettings();
+    ResolveDiskFreeSpaceQuery();
+}
 
 void Terminate() noexcept
 {

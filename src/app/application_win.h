@@ -10,6 +10,11 @@ namespace Application {
 
 inline constexpr const char* Title = "Merovant";
 
+// The setting every run starts in, before any other code: extended-precision arithmetic,
+// no system error box for a drive without a medium, the user's digit grouping and the
+// disk-space query of this Windows version.
+void Initialize() noexcept;
+
 // Posts the quit request; the message loop ends when it takes it.
 void Terminate() noexcept;
 

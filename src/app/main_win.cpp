@@ -3,9 +3,6 @@
 
 #include <memory>
 
-#include "../survey/drive_queries_win.h"
-#include "../survey/float_setting.h"
-#include "../survey/number_format.h"
 #include "../ui/main_form_win.h"
 #include "application_win.h"
 
@@ -26,12 +23,7 @@ int RunMessageLoop(TFMain& form)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    EstablishFloatSetting();
-    // A drive without a medium must never stop an unattended run with a system box
-    // asking for a disk: such a drive just yields the texts of a failed query.
-    SetErrorMode(SEM_FAILCRITICALERRORS);
-    LoadNumberSettings();
-    ResolveDiskFreeSpaceQuery();
+    Application::Initialize();
 
     std::unique_ptr<TFMain> form;
     try {

@@ -57,11 +57,11 @@ protected:
 };
 
 // MEROVANT_DRIVES="c=hd:SYSTEM:0C0C0C0C:512M d=hd:DATEN:12AB34CD:64M e=network:NETZ:0000ABCD:32M
-//                  f=floppy g=cdrom h=ramdisk i=missing", LC_ALL=de_DE.UTF-8
+//                  f=floppy g=cdrom h=ramdisk i=missing j=hd:ZWEITE:00000002:16M", LC_ALL=de_DE.UTF-8
 TEST_F(DriveTableTest, MixedDrivesInKilobytes)
 {
     Fill({});
-    ASSERT_EQ(table.RowCount(), 7);
+    ASSERT_EQ(table.RowCount(), 8);
     EXPECT_EQ(RowAt(0), (Row{ExpectedComputerName(), "Name", "TYP", "Kapazit\xE4t(KB)", "Frei(KB)", "Frei in %",
                              "Serien-Nr", "Filesystem"}));
     const Row c = RowAt(1);
@@ -78,13 +78,17 @@ TEST_F(DriveTableTest, MixedDrivesInKilobytes)
     EXPECT_EQ(RowAt(4), (Row{"F:", "", "Wechseldatentr\xE4ger", "", "", "", "", ""}));
     EXPECT_EQ(RowAt(5), (Row{"G:", "", "CD-Rom", "", "", "", "", ""}));
     EXPECT_EQ(RowAt(6), (Row{"H:", "", "RAM-Disk", "", "", "", "", ""}));
+    EXPECT_EQ(RowAt(7), (Row{"J:", "ZWEITE", "lokale Festplatte", "16.384 ", "16.376 ", "100 %", "0000-0002",
+                             RowAt(7)[7]}));
     EXPECT_FALSE(c[7].empty());
 }
 
 TEST_F(DriveTableTest, MixedDrivesInMegabytesLocalOnly)
 {
     Fill({true, true});
-    ASSERT_EQ(table.RowCount(), 3);
+    // The network drive E: between the fixed disks leaves no gap.
+    ASSERT_EQ(table.RowCount(), 4);
+    EXPECT_EQ(table.Cell(0, 3), "J:");
     EXPECT_EQ(table.Cell(3, 0), "Kapazit\xE4t (MB)");
     EXPECT_EQ(table.Cell(4, 0), "Frei (MB)");
     EXPECT_EQ(table.Cell(3, 1), "512 ");
