@@ -1,4 +1,5 @@
-// The string grid control that shows the drive table: a fixed header row and drive column.
+// The string grid control that shows the drive table: a fixed header row and drive column,
+// whole-row selection by mouse and keyboard, and scroll bars only when the cells overflow.
 #pragma once
 
 #include <windows.h>
@@ -11,9 +12,22 @@ inline constexpr const char* ClassName = "MerovantGrid";
 inline constexpr int RowHeight = 18;
 inline constexpr int LineWidth = 1;
 
+// A run of adjacent data rows, inclusive. Row 0 is the header and is never selected, so
+// {0, 0} means "nothing selected" (a table without data rows).
+struct RowRange {
+    int first = 0;
+    int last = 0;
+    bool operator==(const RowRange&) const = default;
+};
+
 void Register(HINSTANCE instance);
+// The grid shows the table by reference: the table must outlive the window.
 HWND Create(HWND parent, int id, const DriveTable& table);
 // The table's texts, widths or row count changed.
 void Refresh(HWND grid);
+
+RowRange SelectedRows(HWND grid);
+// The first data row shown below the header (1 unless scrolled down).
+int TopRow(HWND grid);
 
 }  // namespace Grid
