@@ -1,6 +1,7 @@
 // The application's end request and its top-level handler of errors.
 #include "application_win.h"
 
+#include <stdexcept>
 #include <string>
 
 #include "../errors.h"
@@ -12,6 +13,27 @@
 namespace {
 
 bool startupFailed = false;
+HWND applicationWindow = nullptr;
+HWND mainForm = nullptr;
+constexpr const char* kApplicationClass = "MerovantApplication";
+
+LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    switch (message) {
+    case WM_ACTIVATE:
+        // Choosing the task-bar entry activates this window: the main form takes over.
+        if (LOWORD(wParam) != WA_INACTIVE && mainForm && IsWindowVisible(mainForm) && IsWindowEnabled(mainForm))
+            SetActiveWindow(mainForm);
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != SC_CLOSE) break;
+        [[fallthrough]];
+    case WM_CLOSE:
+        if (mainForm) PostMessageA(mainForm, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
 
 BOOL CALLBACK DisableIfActive(HWND window, LPARAM list)
 {
@@ -46,6 +68,32 @@ void Initialize() noexcept
     SetErrorMode(SEM_FAILCRITICALERRORS);
     LoadNumberSettings();
     ResolveDiskFreeSpaceQuery();
+}
+
+HWND CreateApplicationWindow(HINSTANCE instance)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ApplicationWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, "MAINICON");
+    windowClass.lpszClassName = kApplicationClass;
+    RegisterClassA(&windowClass);
+    const int left = GetSystemMetrics(SM_CXSCREEN) / 2, top = GetSystemMetrics(SM_CYSCREEN) / 2;
+    applicationWindow = CreateWindowExA(0, kApplicationClass, Title,
+                                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
+                                        left, top, 0, 0, nullptr, nullptr, instance, nullptr);
+    if (applicationWindow == nullptr) throw std::runtime_error("Das Anwendungsfenster konnte nicht erzeugt werden");
+    return applicationWindow;
+}
+
+HWND Window() noexcept
+{
+    return applicationWindow;
+}
+
+void SetMainForm(HWND form) noexcept
+{
+    mainForm = form;
 }
 
 void Terminate() noexcept

@@ -15,6 +15,13 @@ inline constexpr const char* Title = "Merovant";
 // disk-space query of this Windows version.
 void Initialize() noexcept;
 
+// The application's own window: never seen itself, it carries the task-bar entry with
+// the title and the icon, owns the main form and passes the close request of the task
+// bar on to it.
+HWND CreateApplicationWindow(HINSTANCE instance);
+HWND Window() noexcept;
+void SetMainForm(HWND form) noexcept;
+
 // Posts the quit request; the message loop ends when it takes it.
 void Terminate() noexcept;
 

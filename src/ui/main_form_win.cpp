@@ -1,4 +1,5 @@
-// The main form's window, its layout after each refresh and the start-up sequence's steps.
+// The main form's window: its controls, its layout after each refresh, its menu commands
+// and the steps of the start-up sequence.
 #include "main_form_win.h"
 
 #include <commctrl.h>
@@ -7,11 +8,11 @@
 #include <stdexcept>
 
 #include "../app/application_win.h"
-#include "../app/command_line.h"
 #include "../app/registry_win.h"
 #include "../report/file_win.h"
 #include "../survey/drive_queries_win.h"
 #include "../survey/mtools.h"
+#include "../survey/number_format.h"
 #include "grid_win.h"
 #include "menu_ids.h"
 
@@ -19,14 +20,27 @@ namespace {
 
 constexpr const char* kClassName = "TFMain";
 constexpr const char* kDesignCaption = "Übersicht der Laufwerke";
+constexpr const char* kCredit = " Merovant  Laufwerke";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr int kDesignClientWidth = 571;
 constexpr int kDesignClientHeight = 157;
-constexpr int kStatusBarId = 2;
+constexpr int kDesignGridWidth = 541;
+constexpr int kDesignGridHeight = 131;
+constexpr int kStatusBarHeight = 19;
+constexpr int kCreditPanelWidth = 115;
 constexpr int kGridId = 1;
+constexpr int kStatusBarId = 2;
 
 TFMain* FormOf(HWND window)
 {
     return reinterpret_cast<TFMain*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+SIZE OuterSize(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
 }  // namespace
@@ -44,35 +58,52 @@ void TFMain::RegisterClasses(HINSTANCE instance)
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
-    RegisterClassA(&windowClass);
+    if (!RegisterClassA(&windowClass)) throw std::runtime_error("Fensterklasse nicht registriert");
 }
 
-TFMain::TFMain(HINSTANCE instance)
+TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory registry)
+    : registry_(std::move(registry))
 {
     CreateMenuBar();
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     RECT frame{0, 0, kDesignClientWidth, kDesignClientHeight};
-    AdjustWindowRect(&frame, style, TRUE);
-    window_ = CreateWindowExA(0, kClassName, kDesignCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, MainMenu1, instance, this);
-    if (window_ == nullptr) throw std::runtime_error("Das Hauptfenster konnte nicht erzeugt werden");
-
-    font_ = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-    SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    grid_ = Grid::Create(window_, kGridId, Gitter);
-    StatusBar1 = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), instance, nullptr);
-    int panelEdges[] = {115, -1};
-    SendMessageA(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panelEdges));
-    SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("Merovant Laufwerke"));
-    SetFocus(grid_);
+    AdjustWindowRect(&frame, kStyle, TRUE);
+    // Owned by the application window, which alone has the task-bar entry.
+    CreateWindowExA(0, kClassName, kDesignCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                    frame.bottom - frame.top, applicationWindow, MainMenu1, instance, this);
+    if (window_ == nullptr) {
+        DestroyMenu(MainMenu1);
+        throw std::runtime_error("Das Hauptfenster konnte nicht erzeugt werden");
+    }
+    CreateControls(instance);
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 }
 
 TFMain::~TFMain()
 {
-    if (window_) DestroyWindow(window_);
-    if (font_) DeleteObject(font_);
+    if (window_) DestroyWindow(window_);  // the menu goes with the window
+}
+
+void TFMain::CreateControls(HINSTANCE instance)
+{
+    font_.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    const auto font = reinterpret_cast<WPARAM>(font_.get());
+    SendMessageA(window_, WM_SETFONT, font, FALSE);
+
+    grid_ = Grid::Create(window_, kGridId, Gitter);
+    SetWindowPos(grid_, nullptr, 0, 0, kDesignGridWidth, kDesignGridHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(grid_, WM_SETFONT, font, FALSE);
+
+    // CCS_NORESIZE: the bar keeps the height given here instead of sizing to its font.
+    StatusBar1 = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN,
+                                 0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
+                                 instance, nullptr);
+    SendMessageA(StatusBar1, WM_SETFONT, font, FALSE);
+    int panelEdges[] = {kCreditPanelWidth, -1};
+    SendMessageA(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panelEdges));
+    SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kCredit));
+    OnSize();
+    SetFocus(grid_);
 }
 
 void TFMain::CreateMenuBar()
@@ -81,16 +112,28 @@ void TFMain::CreateMenuBar()
     HMENU datei = CreatePopupMenu();
     AppendMenuA(datei, MF_STRING, MenuId::Aktualisieren1, "&Aktualisieren\tF5");
     AppendMenuA(datei, MF_STRING, MenuId::Export1, "&Export...");
-    AppendMenuA(datei, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(datei, MF_SEPARATOR, MenuId::N1, nullptr);
     AppendMenuA(datei, MF_STRING, MenuId::Beenden1, "&Beenden\tAlt+F4");
     HMENU optionen = CreatePopupMenu();
     AppendMenuA(optionen, MF_STRING, MenuId::lokal, "&Nur lokale Festplatten");
     AppendMenuA(optionen, MF_STRING, MenuId::Mbytes, "Anzeige in &Mbytes");
-    AppendMenuA(optionen, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(optionen, MF_SEPARATOR, MenuId::N2, nullptr);
+    // These two captions mark no access key of their own; their first letters are free
+    // in this menu, so they get D and K.
     AppendMenuA(optionen, MF_STRING, MenuId::DailyLogpfad1, "&Daily-Logpfad");
     AppendMenuA(optionen, MF_STRING, MenuId::kurz, "&Kurzer Export");
     AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(datei), "&Datei");
     AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(optionen), "&Optionen");
+
+    ACCEL shortcuts[] = {{FVIRTKEY, VK_F5, MenuId::Aktualisieren1},
+                         {FVIRTKEY | FALT, VK_F4, MenuId::Beenden1}};
+    accelerators_.reset(CreateAcceleratorTableA(shortcuts, 2));
+}
+
+std::unique_ptr<RegistryAccess> TFMain::OpenRegistry() const
+{
+    if (registry_) return registry_();
+    return std::make_unique<WindowsRegistry>();
 }
 
 bool TFMain::Checked(int item) const
@@ -103,16 +146,63 @@ void TFMain::SetChecked(int item, bool on)
     CheckMenuItem(MainMenu1, item, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void TFMain::FormCreate()
+// ---- event handlers
+
+void TFMain::FormCreate(const std::vector<std::string>& arguments)
 {
-    RunStartupSequence(*this, SplitCommandLine(GetCommandLineA()));
+    RunStartupSequence(*this, arguments);
 }
+
+void TFMain::Beenden1Click()
+{
+    Application::Terminate();
+}
+
+void TFMain::Export1Click()
+{
+    // The save dialog is not part of the program yet: nothing is written.
+}
+
+void TFMain::Aktualisieren1Click()
+{
+    FillDriveGrid();
+}
+
+void TFMain::lokalClick()
+{
+    SetChecked(MenuId::lokal, !Checked(MenuId::lokal));
+    Aktualisieren1Click();
+}
+
+void TFMain::MbytesClick()
+{
+    SetChecked(MenuId::Mbytes, !Checked(MenuId::Mbytes));
+    Aktualisieren1Click();
+}
+
+void TFMain::FormClose()
+{
+    const auto registry = OpenRegistry();
+    ::SaveSettings(*registry, *this);
+}
+
+void TFMain::DailyLogpfad1Click()
+{
+    // The folder dialog is not part of the program yet.
+}
+
+// ---- drive table and export
 
 void TFMain::FillDriveGrid()
 {
     WindowsDriveQueries queries;
     const SurveyOptions options{Checked(MenuId::lokal), Checked(MenuId::Mbytes)};
-    ::FillDriveGrid(Gitter, queries, options, *this, VolumeFields{VolumeLabel, FileSystemName});
+    try {
+        ::FillDriveGrid(Gitter, queries, options, *this, VolumeFields{VolumeLabel, FileSystemName});
+    } catch (...) {
+        Grid::Refresh(grid_);  // the rows written before the error show their new texts
+        throw;
+    }
 }
 
 void TFMain::ReadVolumeInfo(char drive, std::string& serial)
@@ -127,22 +217,13 @@ void TFMain::ExportGrid(const std::string& fileName)
     ::ExportGrid(Gitter, Checked(MenuId::kurz), fileName, files);
 }
 
+// ---- start-up steps
+
 void TFMain::LoadSettings()
 {
-    WindowsRegistry registry;
-    ::LoadSettings(registry, *this);
+    const auto registry = OpenRegistry();
+    ::LoadSettings(*registry, *this);
 }
-
-void TFMain::FormClose()
-{
-    WindowsRegistry registry;
-    ::SaveSettings(registry, *this);
-}
-
-bool TFMain::LokalChecked() const { return Checked(MenuId::lokal); }
-bool TFMain::MbytesChecked() const { return Checked(MenuId::Mbytes); }
-void TFMain::SetLokalChecked(bool on) { SetChecked(MenuId::lokal, on); }
-void TFMain::SetMbytesChecked(bool on) { SetChecked(MenuId::Mbytes, on); }
 
 void TFMain::ShowDailyLogPath()
 {
@@ -165,77 +246,98 @@ LocalDate TFMain::Today()
     return {now.wYear, now.wMonth, now.wDay};
 }
 
-void TFMain::Export1Click()
-{
-    // The save dialog is not part of the program yet: nothing is written.
-}
-
 void TFMain::Terminate()
 {
     Application::Terminate();
 }
 
-void TFMain::SetWindowSize(int width, int height)
+bool TFMain::LokalChecked() const { return Checked(MenuId::lokal); }
+bool TFMain::MbytesChecked() const { return Checked(MenuId::Mbytes); }
+void TFMain::SetLokalChecked(bool on) { SetChecked(MenuId::lokal, on); }
+void TFMain::SetMbytesChecked(bool on) { SetChecked(MenuId::Mbytes, on); }
+
+// ---- layout
+
+void TFMain::SetOuterSize(HWND window, int width, int height)
 {
-    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Only the size changes: the top-left corner stays where it is.
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFMain::ColumnsLaidOut(int widthSum)
 {
-    RECT grid{};
-    GetWindowRect(grid_, &grid);
-    SetWindowPos(grid_, nullptr, 0, 0, widthSum + 20, grid.bottom - grid.top, SWP_NOMOVE | SWP_NOZORDER);
-    RECT window{};
-    GetWindowRect(window_, &window);
-    SetWindowSize(widthSum + 30, window.bottom - window.top);
+    SetOuterSize(grid_, widthSum + 20, OuterSize(grid_).cy);
+    SetOuterSize(window_, widthSum + 30, OuterSize(window_).cy);
     Grid::Refresh(grid_);
 }
 
 void TFMain::RowsLaidOut(int driveCount)
 {
-    RECT grid{};
-    GetWindowRect(grid_, &grid);
-    SetWindowPos(grid_, nullptr, 0, 0, grid.right - grid.left, (driveCount + 1) * 20, SWP_NOMOVE | SWP_NOZORDER);
-    GetWindowRect(grid_, &grid);
-    RECT window{};
-    GetWindowRect(window_, &window);
-    SetWindowSize(window.right - window.left, (grid.bottom - grid.top) + 65);
+    SetOuterSize(grid_, OuterSize(grid_).cx, (driveCount + 1) * 20);
+    SetOuterSize(window_, OuterSize(window_).cx, OuterSize(grid_).cy + 65);
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
     SetWindowTextA(window_, caption.c_str());
     Grid::Refresh(grid_);
 }
 
+void TFMain::OnSize()
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    MoveWindow(StatusBar1, 0, client.bottom - kStatusBarHeight, client.right, kStatusBarHeight, TRUE);
+}
+
 void TFMain::ShowCentred()
 {
-    RECT window{};
-    GetWindowRect(window_, &window);
-    const int width = window.right - window.left, height = window.bottom - window.top;
-    const int left = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-    const int top = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    const SIZE size = OuterSize(window_);
+    const int left = std::max<int>(0, (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2);
+    const int top = std::max<int>(0, (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2);
     SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
+    SetFocus(grid_);
+}
+
+// ---- messages
+
+void TFMain::OnCommand(int id)
+{
+    switch (id) {
+    case MenuId::Aktualisieren1: Aktualisieren1Click(); break;
+    case MenuId::Export1: Export1Click(); break;
+    case MenuId::Beenden1: Beenden1Click(); break;
+    case MenuId::lokal: lokalClick(); break;
+    case MenuId::Mbytes: MbytesClick(); break;
+    case MenuId::DailyLogpfad1: DailyLogpfad1Click(); break;
+    case MenuId::kurz: break;  // its check mark is set by the command line only
+    }
 }
 
 LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) OnCommand(LOWORD(wParam));  // menu or accelerator
+        return 0;
     case WM_SIZE:
-        SendMessageA(StatusBar1, WM_SIZE, 0, 0);
+        OnSize();
         return 0;
     case WM_SETFOCUS:
         SetFocus(grid_);
         return 0;
+    case WM_WININICHANGE:
+        ReloadNumberSettings();
+        break;
     case WM_CLOSE:
-        // An error while saving propagates from here: the window is not destroyed and
-        // stays open, and the top-level handler shows the message.
+        // A failed save raises out of here: the window is not destroyed and stays open.
         FormClose();
         DestroyWindow(window_);
         return 0;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        PostQuitMessage(Application::ExitCode());
         return 0;
     }
+    if (message == taskbarCreated_ && taskbarCreated_ != 0) ReloadNumberSettings();
     return DefWindowProcA(window_, message, wParam, lParam);
 }
 
@@ -251,12 +353,13 @@ LRESULT CALLBACK TFMain::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         form->window_ = nullptr;
+        form->MainMenu1 = nullptr;
         return DefWindowProcA(window, message, wParam, lParam);
     }
     try {
         return form->HandleMessage(message, wParam, lParam);
     } catch (...) {
-        // No exception may unwind through user32's frames: report it here.
+        // No exception may unwind through user32's frames: it is reported here.
         Application::HandleException();
         return 0;
     }

@@ -3,21 +3,30 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "../app/settings.h"
 #include "../app/startup.h"
 #include "../survey/drive_survey.h"
 #include "../survey/drive_table.h"
+#include "../unique_handle.h"
 
 class TFMain final : public StartupHost, public SettingsTarget, private GridLayout {
 public:
-    explicit TFMain(HINSTANCE instance);
+    // Where the settings are kept; the registry of the current user unless a test says otherwise.
+    using RegistryFactory = std::function<std::unique_ptr<RegistryAccess>()>;
+
+    TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory registry = {});
     ~TFMain() override;
     TFMain(const TFMain&) = delete;
     TFMain& operator=(const TFMain&) = delete;
 
     HWND Handle() const noexcept { return window_; }
+    HWND GridHandle() const noexcept { return grid_; }
+    HACCEL Accelerators() const noexcept { return accelerators_.get(); }
 
     // Components and fields, in the order of the form's design.
     DriveTable Gitter{5};
@@ -27,11 +36,18 @@ public:
     std::string DailyLogPath;
     std::string FileSystemName;
 
-    void FormCreate();
-    // The close handler: writes the settings. When that raises, the close is abandoned.
-    void FormClose();
-    void FillDriveGrid();
+    // Event handlers.
+    void FormCreate(const std::vector<std::string>& arguments);
+    void Beenden1Click();
+    void Export1Click() override;
+    void Aktualisieren1Click();
+    void lokalClick();
+    void MbytesClick();
+    void FormClose();  // writes the settings; when that raises, the close is abandoned
+    void DailyLogpfad1Click();
+
     void ReadVolumeInfo(char drive, std::string& serial);
+    void FillDriveGrid() override;
     void ExportGrid(const std::string& fileName) override;
 
     // The check marks of the option items are the options themselves.
@@ -51,6 +67,9 @@ private:
     void SetMegabytes() override;
     void SetShortExport() override;
     std::string DailyLogFolder() const override { return DailyLogPath; }
+    std::string ComputerName() override;
+    LocalDate Today() override;
+    void Terminate() override;
 
     // SettingsTarget
     bool LokalChecked() const override;
@@ -58,22 +77,28 @@ private:
     void SetLokalChecked(bool on) override;
     void SetMbytesChecked(bool on) override;
     void SetDailyLogFolder(const std::string& folder) override { DailyLogPath = folder; }
-    std::string ComputerName() override;
-    LocalDate Today() override;
-    void Export1Click() override;
-    void Terminate() override;
 
     // GridLayout
     void ColumnsLaidOut(int widthSum) override;
     void RowsLaidOut(int driveCount) override;
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id);
+    void OnSize();
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
+    std::unique_ptr<RegistryAccess> OpenRegistry() const;
     void CreateMenuBar();
-    void SetWindowSize(int width, int height);
+    void CreateControls(HINSTANCE instance);
+    void SetOuterSize(HWND window, int width, int height);
 
+    using FontHandle = UniqueHandle<HFONT, &DeleteObject>;
+    using AcceleratorHandle = UniqueHandle<HACCEL, &DestroyAcceleratorTable>;
+
+    RegistryFactory registry_;
     HWND window_ = nullptr;
     HWND grid_ = nullptr;
-    HFONT font_ = nullptr;
+    FontHandle font_;
+    AcceleratorHandle accelerators_;
+    UINT taskbarCreated_ = 0;
 };

@@ -5,9 +5,11 @@ namespace MenuId {
 enum : int {
     Aktualisieren1 = 101,
     Export1,
+    N1,
     Beenden1,
     lokal,
     Mbytes,
+    N2,
     DailyLogpfad1,
     kurz,
 };

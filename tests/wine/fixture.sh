@@ -220,7 +220,19 @@ fixture_start() {
             [[ ${FX_TYPE[$l]} == missing ]] || printf '"%s:"="%s"\n' "$l" "${FX_TYPE[$l]}"
         done
     } >>"$FX_PREFIX/system.reg"
+    [[ -z ${MEROVANT_DESKTOP:-} ]] || _fx_virtual_desktop "$MEROVANT_DESKTOP"
     [[ -n ${DISPLAY:-} ]] || _fx_xvfb
+}
+
+# MEROVANT_DESKTOP=WxH: programs run in a Wine virtual desktop of that size, where Wine
+# draws the window frames itself (title bar, close box) as Windows does, with no window
+# manager needed.
+_fx_virtual_desktop() {
+    [[ $1 =~ ^[0-9]+x[0-9]+$ ]] || { _fx_say "bad desktop size '$1'"; return 1; }
+    {
+        printf '\n[Software\\\\Wine\\\\Explorer] %s\n"Desktop"="Default"\n' "$(date +%s)"
+        printf '\n[Software\\\\Wine\\\\Explorer\\\\Desktops] %s\n"Default"="%s"\n' "$(date +%s)" "$1"
+    } >>"$FX_PREFIX/user.reg"
 }
 
 _fx_xvfb() {
