@@ -1,72 +1,545 @@
-// Painting of the drive table's grid.
+// The drive table's grid window: layout, painting, whole-row selection and scrolling.
 #include "grid_win.h"
 
+#include <algorithm>
+#include <new>
+#include <optional>
 #include <string>
 
+#include "../app/application_win.h"
 #include "../survey/drive_table.h"
+#include "../unique_handle.h"
 
 namespace Grid {
 namespace {
 
-const DriveTable* TableOf(HWND grid)
+constexpr int kPitch = RowHeight + LineWidth;
+constexpr int kTextIndent = 2;
+// The size of the form's design; the form lays the grid out again after every refresh.
+constexpr int kDesignWidth = 541;
+constexpr int kDesignHeight = 131;
+// A thin border rather than WS_EX_CLIENTEDGE: the form makes the grid (rows) x 20 pixels
+// high, which leaves a sunken edge's 4 pixels only from three rows on, so a table with a
+// single drive would get a scroll bar for a missing pixel.
+constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER;
+constexpr UINT_PTR kDragTimer = 1;
+constexpr UINT kDragInterval = 50;
+
+using UniqueDc = UniqueHandle<HDC, &DeleteDC>;
+using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
+
+// Puts the DC's previous object back, into the same DC.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~SelectedObject() { SelectObject(dc_, old_); }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) noexcept : window_(window) { BeginPaint(window_, &paint_); }
+    ~PaintScope() { EndPaint(window_, &paint_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const noexcept { return paint_.hdc; }
+    const RECT& Area() const noexcept { return paint_.rcPaint; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+};
+
+struct State {
+    HWND window = nullptr;
+    const DriveTable* table = nullptr;
+    HFONT font = nullptr;
+    // The selection runs from the anchor (where it began) to the caret (where the keyboard
+    // and the mouse move); both are data rows, or 0 while the table has none.
+    int anchor = 0;
+    int caret = 0;
+    // The first scrollable row and column shown next to the fixed ones.
+    int topRow = 1;
+    int leftCol = 1;
+    int wheelRemainder = 0;
+    bool dragging = false;
+    POINT dragPoint{};
+    // SetScrollInfo can show or hide a bar, which resizes the client area and sends
+    // WM_SIZE back to us while the bars are being laid out.
+    bool layingOutBars = false;
+};
+
+State* StateOf(HWND grid) noexcept
 {
-    return reinterpret_cast<const DriveTable*>(GetWindowLongPtrA(grid, GWLP_USERDATA));
+    return reinterpret_cast<State*>(GetWindowLongPtrA(grid, GWLP_USERDATA));
 }
 
-void PaintCell(HDC dc, const DriveTable& table, int col, int row, const RECT& cell)
-{
-    const bool fixed = row == 0 || col == 0;
-    FillRect(dc, &cell, GetSysColorBrush(fixed ? COLOR_BTNFACE : COLOR_WINDOW));
-    const std::string& text = table.Cell(col, row);
-    RECT textRect{cell.left + 2, cell.top + 2, cell.right - 2, cell.bottom};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
-              DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-}
+// One direction of the grid: the columns across or the rows down. Cell 0 is the fixed one;
+// each cell is followed by a grid line.
+struct Axis {
+    const DriveTable& table;
+    bool across;
 
-void Paint(HWND grid, HDC dc)
+    int Count() const { return across ? DriveTable::ColCount : table.RowCount(); }
+    int Size(int index) const { return across ? table.ColWidth(index) : RowHeight; }
+    int FixedExtent() const { return Size(0) + LineWidth; }
+
+    // The last cell's trailing line may fall outside the window without hiding anything.
+    bool FitsFrom(int first, int available) const
+    {
+        int extent = FixedExtent() - LineWidth;
+        for (int index = first; index < Count(); ++index) extent += Size(index) + LineWidth;
+        return extent <= available;
+    }
+    // The furthest scroll position: the first cell from which the rest fits; the last cell
+    // when even that one alone does not.
+    int MaxFirst(int available) const
+    {
+        for (int first = 1; first < Count() - 1; ++first)
+            if (FitsFrom(first, available)) return first;
+        return std::max(1, Count() - 1);
+    }
+    int FullyShown(int first, int available) const
+    {
+        int shown = 0;
+        for (int index = first, pos = FixedExtent(); index < Count(); ++index, ++shown) {
+            if (pos + Size(index) > available) break;
+            pos += Size(index) + LineWidth;
+        }
+        return shown;
+    }
+};
+
+Axis Rows(const State& state) { return {*state.table, false}; }
+Axis Cols(const State& state) { return {*state.table, true}; }
+
+Axis AxisOf(const State& state, int bar) { return bar == SB_HORZ ? Cols(state) : Rows(state); }
+int& FirstOf(State& state, int bar) { return bar == SB_HORZ ? state.leftCol : state.topRow; }
+
+SIZE ClientSize(HWND grid) noexcept
 {
-    const DriveTable* table = TableOf(grid);
-    if (table == nullptr) return;
     RECT client{};
     GetClientRect(grid, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(GetParent(grid), WM_GETFONT, 0, 0)));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    int top = 0;
-    for (int row = 0; row < table->RowCount(); ++row) {
-        int left = 0;
-        for (int col = 0; col < DriveTable::ColCount; ++col) {
-            const RECT cell{left, top, left + table->ColWidth(col), top + RowHeight};
-            PaintCell(dc, *table, col, row, cell);
-            left = cell.right + LineWidth;
-        }
-        top += RowHeight + LineWidth;
+    return {client.right, client.bottom};
+}
+
+int Available(const State& state, int bar)
+{
+    const SIZE client = ClientSize(state.window);
+    return bar == SB_HORZ ? client.cx : client.cy;
+}
+
+int LastRow(const State& state) { return state.table->RowCount() - 1; }
+
+bool IsSelected(const State& state, int row) noexcept
+{
+    return state.caret > 0 && row >= std::min(state.anchor, state.caret) && row <= std::max(state.anchor, state.caret);
+}
+
+// ---- Scrolling -------------------------------------------------------------------------
+
+void SetBar(State& state, int bar, int available)
+{
+    const Axis axis = AxisOf(state, bar);
+    const int maxFirst = axis.MaxFirst(available);
+    int& first = FirstOf(state, bar);
+    first = std::clamp(first, 1, maxFirst);
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 1, 0, 0};
+    if (maxFirst > 1) {
+        // Positions count scrollable cells from 0; a page of (cells - maxFirst + 1) lets the
+        // thumb reach exactly maxFirst, which shows the last cell whole.
+        const int scrollable = axis.Count() - 1;
+        info.nMax = scrollable - 1;
+        info.nPage = static_cast<UINT>(scrollable - maxFirst + 1);
+        info.nPos = first - 1;
     }
-    SelectObject(dc, oldFont);
+    // A page larger than the range hides the bar (no SIF_DISABLENOSCROLL).
+    SetScrollInfo(state.window, bar, &info, TRUE);
+}
+
+// Shows a bar only where the cells overflow; each bar narrows the room for the other.
+void LayOutScrollBars(State& state)
+{
+    if (state.layingOutBars) return;
+    state.layingOutBars = true;
+    const LONG style = GetWindowLongA(state.window, GWL_STYLE);
+    const int barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    const SIZE client = ClientSize(state.window);
+    const int width = client.cx + ((style & WS_VSCROLL) ? barWidth : 0);
+    const int height = client.cy + ((style & WS_HSCROLL) ? barHeight : 0);
+    bool vertical = Rows(state).MaxFirst(height) > 1;
+    const bool horizontal = Cols(state).MaxFirst(width - (vertical ? barWidth : 0)) > 1;
+    vertical = Rows(state).MaxFirst(height - (horizontal ? barHeight : 0)) > 1;
+    SetBar(state, SB_VERT, height - (horizontal ? barHeight : 0));
+    SetBar(state, SB_HORZ, width - (vertical ? barWidth : 0));
+    state.layingOutBars = false;
+}
+
+void ScrollTo(State& state, int bar, int first)
+{
+    const int clamped = std::clamp(first, 1, AxisOf(state, bar).MaxFirst(Available(state, bar)));
+    if (clamped == FirstOf(state, bar)) return;
+    FirstOf(state, bar) = clamped;
+    SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, clamped - 1, 0};
+    SetScrollInfo(state.window, bar, &info, TRUE);
+    InvalidateRect(state.window, nullptr, FALSE);
+}
+
+int PageOf(const State& state, int bar)
+{
+    const int first = bar == SB_HORZ ? state.leftCol : state.topRow;
+    return std::max(1, AxisOf(state, bar).FullyShown(first, Available(state, bar)));
+}
+
+void OnScroll(State& state, int bar, int code)
+{
+    const int first = FirstOf(state, bar);
+    switch (code) {
+    case SB_LINEUP: ScrollTo(state, bar, first - 1); break;
+    case SB_LINEDOWN: ScrollTo(state, bar, first + 1); break;
+    case SB_PAGEUP: ScrollTo(state, bar, first - PageOf(state, bar)); break;
+    case SB_PAGEDOWN: ScrollTo(state, bar, first + PageOf(state, bar)); break;
+    case SB_TOP: ScrollTo(state, bar, 1); break;
+    case SB_BOTTOM: ScrollTo(state, bar, AxisOf(state, bar).Count()); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        // The message's 16-bit position would truncate; the bar's own is 32 bits.
+        SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+        GetScrollInfo(state.window, bar, &info);
+        ScrollTo(state, bar, info.nTrackPos + 1);
+        break;
+    }
+    }
+}
+
+// Returns false when there is nothing to scroll, so DefWindowProc hands the wheel to the parent.
+bool OnMouseWheel(State& state, int delta)
+{
+    const int height = Available(state, SB_VERT);
+    if (Rows(state).MaxFirst(height) <= 1) return false;
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    // Fine-grained wheels send fractions of a notch: keep the rest for the next message.
+    state.wheelRemainder += delta;
+    const int notches = state.wheelRemainder / WHEEL_DELTA;
+    state.wheelRemainder -= notches * WHEEL_DELTA;
+    const int step = lines == WHEEL_PAGESCROLL ? PageOf(state, SB_VERT) : static_cast<int>(lines);
+    ScrollTo(state, SB_VERT, state.topRow - notches * step);
+    return true;
+}
+
+// Scrolls the least that shows the whole row.
+void ShowRow(State& state, int row)
+{
+    if (row < state.topRow) {
+        ScrollTo(state, SB_VERT, row);
+        return;
+    }
+    const Axis rows = Rows(state);
+    const int height = Available(state, SB_VERT);
+    if (row < state.topRow + rows.FullyShown(state.topRow, height)) return;
+    int first = row;
+    while (first > 1 && rows.FixedExtent() + (row - first + 2) * kPitch - LineWidth <= height) --first;
+    ScrollTo(state, SB_VERT, first);
+}
+
+// ---- Selection ---------------------------------------------------------------------------
+
+void MoveCaret(State& state, int row, bool extend)
+{
+    if (LastRow(state) < 1) return;
+    row = std::clamp(row, 1, LastRow(state));
+    if (row == state.caret && (extend || row == state.anchor)) return;
+    state.caret = row;
+    if (!extend) state.anchor = row;
+    ShowRow(state, row);
+    InvalidateRect(state.window, nullptr, FALSE);
+}
+
+void KeepSelectionInTable(State& state)
+{
+    const int last = LastRow(state);
+    if (last < 1) {
+        state.anchor = state.caret = 0;
+    } else if (state.caret == 0) {
+        state.anchor = state.caret = 1;
+    } else {
+        state.anchor = std::min(state.anchor, last);
+        state.caret = std::min(state.caret, last);
+    }
+}
+
+bool OnKeyDown(State& state, WPARAM key)
+{
+    switch (key) {
+    case VK_LEFT: ScrollTo(state, SB_HORZ, state.leftCol - 1); return true;
+    case VK_RIGHT: ScrollTo(state, SB_HORZ, state.leftCol + 1); return true;
+    default: break;
+    }
+    int row = state.caret;
+    switch (key) {
+    case VK_UP: row -= 1; break;
+    case VK_DOWN: row += 1; break;
+    case VK_PRIOR: row -= PageOf(state, SB_VERT); break;
+    case VK_NEXT: row += PageOf(state, SB_VERT); break;
+    case VK_HOME: row = 1; break;
+    case VK_END: row = LastRow(state); break;
+    default: return false;
+    }
+    MoveCaret(state, row, GetKeyState(VK_SHIFT) < 0);
+    return true;
+}
+
+struct CellPos {
+    int col;
+    int row;
+};
+
+// Each cell owns the grid lines to its right and below it.
+std::optional<CellPos> HitTest(const State& state, POINT point)
+{
+    if (point.x < 0 || point.y < 0) return std::nullopt;
+    const Axis cols = Cols(state);
+    std::optional<int> col;
+    if (point.x < cols.FixedExtent()) col = 0;
+    for (int index = state.leftCol, x = cols.FixedExtent(); !col && index < cols.Count(); ++index) {
+        x += cols.Size(index) + LineWidth;
+        if (point.x < x) col = index;
+    }
+    const int row = point.y < kPitch ? 0 : state.topRow + (point.y - kPitch) / kPitch;
+    if (!col || row > LastRow(state)) return std::nullopt;
+    return CellPos{*col, row};
+}
+
+// While dragging, the pointer above or below the data rows scrolls one row at a time.
+void DragTo(State& state, int y)
+{
+    const int height = Available(state, SB_VERT);
+    int row;
+    if (y < kPitch)
+        row = state.topRow - 1;
+    else if (y >= height)
+        row = state.topRow + Rows(state).FullyShown(state.topRow, height);
+    else
+        row = state.topRow + (y - kPitch) / kPitch;
+    MoveCaret(state, row, true);
+    const bool outside = y < kPitch || y >= height;
+    if (outside)
+        SetTimer(state.window, kDragTimer, kDragInterval, nullptr);
+    else
+        KillTimer(state.window, kDragTimer);
+}
+
+void OnLButtonDown(State& state, WPARAM keys, POINT point)
+{
+    SetFocus(state.window);
+    const std::optional<CellPos> cell = HitTest(state, point);
+    // Fixed cells are labels: clicking them selects nothing.
+    if (!cell || cell->col < 1 || cell->row < 1) return;
+    MoveCaret(state, cell->row, (keys & MK_SHIFT) != 0);
+    state.dragging = true;
+    state.dragPoint = point;
+    SetCapture(state.window);
+}
+
+void EndDrag(State& state)
+{
+    state.dragging = false;
+    KillTimer(state.window, kDragTimer);
+}
+
+// ---- Painting ------------------------------------------------------------------------------
+
+HBRUSH Brush(int colour) { return GetSysColorBrush(colour); }
+
+void Fill(HDC dc, int left, int top, int right, int bottom, int colour)
+{
+    const RECT area{left, top, right, bottom};
+    FillRect(dc, &area, Brush(colour));
+}
+
+void PaintCell(const State& state, HDC dc, CellPos cell, int x, int y)
+{
+    const int width = state.table->ColWidth(cell.col);
+    const bool fixed = cell.col < 1 || cell.row < 1;
+    const bool selected = !fixed && IsSelected(state, cell.row);
+    RECT area{x, y, x + width, y + RowHeight};
+    FillRect(dc, &area, Brush(fixed ? COLOR_BTNFACE : selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (fixed) DrawEdge(dc, &area, BDR_RAISEDINNER, BF_TOPLEFT);
+
+    const std::string& text = state.table->Cell(cell.col, cell.row);
+    SetTextColor(dc, GetSysColor(fixed ? COLOR_BTNTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT textArea{x + kTextIndent, y, x + width - kTextIndent, y + RowHeight};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textArea,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+
+    // Dark lines frame the fixed cells; light ones part the data columns. Data rows have no
+    // line between them: the gap takes the row's colour, so a selected run is one block.
+    const int line = fixed ? COLOR_BTNSHADOW : COLOR_BTNFACE;
+    Fill(dc, x + width, y, x + width + LineWidth, y + kPitch, line);
+    const bool runGoesOn = selected && IsSelected(state, cell.row + 1);
+    Fill(dc, x, y + RowHeight, x + width, y + kPitch, fixed ? line : runGoesOn ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+}
+
+// A dotted frame round the caret row's data cells while the grid has the keyboard focus.
+void PaintFocus(const State& state, HDC dc, SIZE client)
+{
+    if (state.caret < state.topRow) return;  // scrolled out of view, or no data rows
+    const int y = (state.caret - state.topRow + 1) * kPitch;
+    const int left = Cols(state).FixedExtent();
+    int right = left;
+    for (int col = state.leftCol; col < DriveTable::ColCount; ++col) right += state.table->ColWidth(col) + LineWidth;
+    const RECT frame{left, y, std::min<int>(right - LineWidth, client.cx), y + RowHeight};
+    // DrawFocusRect inverts a dotted pattern made of the text and background colours.
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &frame);
+}
+
+// The fixed row and column first, then the scrolled ones, as far as the client area goes.
+int NextShown(int index, int first) { return index == 0 ? first : index + 1; }
+
+void PaintCells(const State& state, HDC dc, SIZE client)
+{
+    Fill(dc, 0, 0, client.cx, client.cy, COLOR_WINDOW);
+    SelectedObject font(dc, state.font ? state.font : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    for (int row = 0, y = 0; row < state.table->RowCount() && y < client.cy; row = NextShown(row, state.topRow)) {
+        for (int col = 0, x = 0; col < DriveTable::ColCount && x < client.cx; col = NextShown(col, state.leftCol)) {
+            PaintCell(state, dc, {col, row}, x, y);
+            x += state.table->ColWidth(col) + LineWidth;
+        }
+        y += kPitch;
+    }
+    if (GetFocus() == state.window) PaintFocus(state, dc, client);
+}
+
+// WM_PAINT and WM_PRINTCLIENT both land here. The whole client area is drawn into a memory
+// bitmap and copied in one go, so cells never show half-painted.
+void Paint(const State& state, HDC target, const RECT& area)
+{
+    const SIZE client = ClientSize(state.window);
+    if (client.cx <= 0 || client.cy <= 0) return;
+    UniqueDc memory(CreateCompatibleDC(target));
+    UniqueBitmap bitmap(memory ? CreateCompatibleBitmap(target, client.cx, client.cy) : nullptr);
+    if (!bitmap) {
+        PaintCells(state, target, client);  // short of GDI memory: flicker rather than nothing
+        return;
+    }
+    SelectedObject selected(memory.get(), bitmap.get());
+    PaintCells(state, memory.get(), client);
+    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, memory.get(), area.left,
+           area.top, SRCCOPY);
+}
+
+// ---- The window procedure -------------------------------------------------------------
+
+POINT PointOf(LPARAM lParam) noexcept
+{
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        KeepSelectionInTable(state);
+        LayOutScrollBars(state);
+        return 0;
+    case WM_SIZE:
+        LayOutScrollBars(state);
+        InvalidateRect(state.window, nullptr, FALSE);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // Paint covers every pixel
+    case WM_PAINT: {
+        PaintScope paint(state.window);
+        Paint(state, paint.Dc(), paint.Area());
+        return 0;
+    }
+    case WM_PRINTCLIENT: {
+        const SIZE client = ClientSize(state.window);
+        Paint(state, reinterpret_cast<HDC>(wParam), RECT{0, 0, client.cx, client.cy});
+        return 0;
+    }
+    case WM_SETFONT:
+        state.font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam)) InvalidateRect(state.window, nullptr, FALSE);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(state.font);
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(state.window, nullptr, FALSE);  // the focus frame on the caret row
+        return 0;
+    case WM_KEYDOWN:
+        if (OnKeyDown(state, wParam)) return 0;
+        break;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(state, wParam, PointOf(lParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        if (state.dragging) {
+            state.dragPoint = PointOf(lParam);
+            DragTo(state, state.dragPoint.y);
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kDragTimer && state.dragging) DragTo(state, state.dragPoint.y);
+        return 0;
+    case WM_LBUTTONUP:
+        if (state.dragging) ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
+        return 0;
+    case WM_CAPTURECHANGED:
+        EndDrag(state);
+        return 0;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+        OnScroll(state, message == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (OnMouseWheel(state, GET_WHEEL_DELTA_WPARAM(wParam))) return 0;
+        break;
+    }
+    return DefWindowProcA(state.window, message, wParam, lParam);
+}
+
+bool Attach(HWND grid, const CREATESTRUCTA& create) noexcept
+{
+    auto* state = new (std::nothrow) State;
+    if (state == nullptr) return false;
+    state->window = grid;
+    state->table = static_cast<const DriveTable*>(create.lpCreateParams);
+    state->font = reinterpret_cast<HFONT>(SendMessageA(create.hwndParent, WM_GETFONT, 0, 0));
+    SetWindowLongPtrA(grid, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    return true;
 }
 
 LRESULT CALLBACK WindowProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
-    switch (message) {
-    case WM_NCCREATE:
-        SetWindowLongPtrA(grid, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        break;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(grid, &ps);
-        Paint(grid, dc);
-        EndPaint(grid, &ps);
+    // WM_NCDESTROY comes even when creation fails after WM_NCCREATE.
+    if (message == WM_NCCREATE && !Attach(grid, *reinterpret_cast<CREATESTRUCTA*>(lParam))) return FALSE;
+    State* state = StateOf(grid);
+    if (state == nullptr) return DefWindowProcA(grid, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(grid, GWLP_USERDATA, 0);
+        delete state;
+        return DefWindowProcA(grid, message, wParam, lParam);
+    }
+    try {
+        return HandleMessage(*state, message, wParam, lParam);
+    } catch (...) {
+        // No exception may unwind through user32's frames: report it here.
+        Application::HandleException();
         return 0;
     }
-    case WM_PRINTCLIENT:
-        Paint(grid, reinterpret_cast<HDC>(wParam));
-        return 0;
-    }
-    return DefWindowProcA(grid, message, wParam, lParam);
 }
 
 }  // namespace
@@ -83,15 +556,32 @@ void Register(HINSTANCE instance)
 
 HWND Create(HWND parent, int id, const DriveTable& table)
 {
-    return CreateWindowExA(WS_EX_CLIENTEDGE, ClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 541, 131,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    return CreateWindowExA(0, ClassName, "", kStyle, 0, 0, kDesignWidth, kDesignHeight, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
                            const_cast<DriveTable*>(&table));
 }
 
 void Refresh(HWND grid)
 {
+    State* state = StateOf(grid);
+    if (state == nullptr) return;
+    KeepSelectionInTable(*state);
+    LayOutScrollBars(*state);
     InvalidateRect(grid, nullptr, FALSE);
+}
+
+RowRange SelectedRows(HWND grid)
+{
+    const State* state = StateOf(grid);
+    if (state == nullptr || state->caret == 0) return {};
+    return {std::min(state->anchor, state->caret), std::max(state->anchor, state->caret)};
+}
+
+int TopRow(HWND grid)
+{
+    const State* state = StateOf(grid);
+    return state ? state->topRow : 1;
 }
 
 }  // namespace Grid

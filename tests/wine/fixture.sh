@@ -109,7 +109,7 @@ _fx_reap_stale() {
     for d in /tmp/merovant-wine.*; do
         read -r pid ns 2>/dev/null <"$d/owner" || continue
         if [[ $ns != "$me" || ! $pid =~ ^[0-9]+$ ]] || kill -0 "$pid" 2>/dev/null; then continue; fi
-        WINEPREFIX="$d/prefix" wineserver -k >/dev/null 2>&1
+        WINEPREFIX="$d/prefix" wineserver -k >/dev/null 2>&1 || true
         read -r pid 2>/dev/null <"$d/xvfb.pid" &&
             [[ $(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline") == "Xvfb -displayfd"* ]] && kill "$pid"
         _fx_umount_under "$d" && rm -rf --one-file-system "$d"
