@@ -13,6 +13,7 @@
 #include "../survey/drive_queries_win.h"
 #include "../survey/mtools.h"
 #include "../survey/number_format.h"
+#include "folder_dialog_win.h"
 #include "grid_win.h"
 #include "menu_ids.h"
 
@@ -150,6 +151,11 @@ void TFMain::SetChecked(int item, bool on)
 
 void TFMain::FormCreate(const std::vector<std::string>& arguments)
 {
+    struct Creating {
+        bool& flag;
+        explicit Creating(bool& f) : flag(f) { flag = true; }
+        ~Creating() { flag = false; }
+    } creating(creating_);
     RunStartupSequence(*this, arguments);
 }
 
@@ -160,7 +166,18 @@ void TFMain::Beenden1Click()
 
 void TFMain::Export1Click()
 {
-    // The save dialog is not part of the program yet: nothing is written.
+    Save1.FileName = Mtools::ComputerName() + ".txt";
+    if (!Save1.Execute(Application::Window(), DialogMonitorWindow())) return;
+    ExportGrid(Save1.FileName);
+}
+
+// The save dialog goes on the monitor of the active form, else of the main form; while
+// the start-up sequence runs there is no main form yet, and it goes on the first monitor.
+HWND TFMain::DialogMonitorWindow() const
+{
+    if (creating_) return nullptr;
+    HWND active = GetActiveWindow();
+    return active == window_ ? active : window_;
 }
 
 void TFMain::Aktualisieren1Click()
@@ -188,7 +205,9 @@ void TFMain::FormClose()
 
 void TFMain::DailyLogpfad1Click()
 {
-    // The folder dialog is not part of the program yet.
+    // The answer is not needed: a chosen folder is in DailyLogPath; the status bar keeps
+    // showing the folder the run started with.
+    SelectFolder(Application::Window(), "Verzeichniswahl", "", DailyLogPath);
 }
 
 // ---- drive table and export

@@ -13,6 +13,7 @@
 #include "../survey/drive_survey.h"
 #include "../survey/drive_table.h"
 #include "../unique_handle.h"
+#include "save_dialog_win.h"
 
 class TFMain final : public StartupHost, public SettingsTarget, private GridLayout {
 public:
@@ -32,6 +33,7 @@ public:
     DriveTable Gitter{5};
     HWND StatusBar1 = nullptr;
     HMENU MainMenu1 = nullptr;
+    SaveDialog Save1;
     std::string VolumeLabel;
     std::string DailyLogPath;
     std::string FileSystemName;
@@ -88,6 +90,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     std::unique_ptr<RegistryAccess> OpenRegistry() const;
+    HWND DialogMonitorWindow() const;
     void CreateMenuBar();
     void CreateControls(HINSTANCE instance);
     void SetOuterSize(HWND window, int width, int height);
@@ -101,4 +104,5 @@ private:
     FontHandle font_;
     AcceleratorHandle accelerators_;
     UINT taskbarCreated_ = 0;
+    bool creating_ = false;  // the start-up sequence is running
 };

@@ -1,0 +1,281 @@
+// A main form in the test's own process, driven as the program's message loop drives it,
+// with real keys and clicks through SendInput inside a Wine virtual desktop.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "../app/fake_registry.h"
+#include "app/application_win.h"
+#include "survey/mtools.h"
+#include "ui/main_form_win.h"
+#include "ui/menu_ids.h"
+
+namespace harness {
+
+inline const std::string kKey = "Software\\Korvel\\merovant";
+
+// Hands the form a view of one registry in memory that outlives each access.
+class SharedRegistry final : public RegistryAccess {
+public:
+    explicit SharedRegistry(FakeRegistry& registry) : registry_(registry) {}
+    bool OpenKey(const std::string& path) override { return registry_.OpenKey(path); }
+    bool CreateKey(const std::string& path) override { return registry_.CreateKey(path); }
+    void CloseKey() noexcept override { registry_.CloseKey(); }
+    long QueryValue(const std::string& name, unsigned long& type, unsigned char* data, unsigned long& size) override
+    {
+        return registry_.QueryValue(name, type, data, size);
+    }
+    long SetValue(const std::string& name, unsigned long type, const unsigned char* data, unsigned long size) override
+    {
+        return registry_.SetValue(name, type, data, size);
+    }
+
+private:
+    FakeRegistry& registry_;
+};
+
+// Whether two icons draw the same 32 x 32 pixels.
+inline bool SamePicture(HICON a, HICON b)
+{
+    if (a == nullptr || b == nullptr) return false;
+    auto pixels = [](HICON icon) {
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT all{0, 0, 32, 32};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+        std::vector<COLORREF> colours;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) colours.push_back(GetPixel(dc, x, y));
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return colours;
+    };
+    return pixels(a) == pixels(b);
+}
+
+inline BOOL CALLBACK FindIcon(HWND child, LPARAM found)
+{
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    return TRUE;
+}
+
+// Answers the program's first message box from another thread, as a user would.
+class BoxAnswerer {
+public:
+    BoxAnswerer(HWND form) : thread_([this, form] { Watch(form); }) {}
+    ~BoxAnswerer()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    bool Seen() const { return seen_; }
+    std::string text, caption;
+    bool stopIcon = false, formDisabled = false;
+
+private:
+    void Watch(HWND form)
+    {
+        while (!stop_) {
+            HWND box = FindWindowA("#32770", nullptr);
+            if (box != nullptr && IsWindowVisible(box) && GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) {
+                char buffer[512] = {};
+                GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+                text = buffer;
+                GetWindowTextA(box, buffer, sizeof buffer);
+                caption = buffer;
+                HICON icon = nullptr;
+                EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
+                stopIcon = SamePicture(icon, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
+                formDisabled = form != nullptr && !IsWindowEnabled(form);
+                seen_ = true;
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            Sleep(20);
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> seen_{false};
+    std::thread thread_;
+};
+
+inline RECT OuterRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+inline int Width(const RECT& r) { return r.right - r.left; }
+inline int Height(const RECT& r) { return r.bottom - r.top; }
+
+class WindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        Application::Initialize();
+        TFMain::RegisterClasses(GetModuleHandleA(nullptr));
+        Application::CreateApplicationWindow(GetModuleHandleA(nullptr));
+    }
+
+    void SetUp() override
+    {
+        registry.keys[kKey]["Lokal"] = DWord(0);
+        registry.keys[kKey]["MByte"] = DWord(0);
+        registry.keys[kKey]["dailylog"] = Text("D:\\logs");
+    }
+
+    void TearDown() override { DestroyForm(); }
+
+    // Destroying the window posts the quit request, as it does when the program ends:
+    // the queue is emptied so that no dialog of a next form takes it for its own end.
+    void DestroyForm()
+    {
+        form.reset();
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {}
+    }
+
+    void Start(std::vector<std::string> arguments = {})
+    {
+        arguments.insert(arguments.begin(), "merovant.exe");
+        form = std::make_unique<TFMain>(GetModuleHandleA(nullptr), Application::Window(),
+                                        [this] { return std::make_unique<SharedRegistry>(registry); });
+        Application::SetMainForm(form->Handle());
+        try {
+            form->FormCreate(arguments);
+        } catch (...) {
+            Application::HandleException();
+        }
+        ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
+        form->ShowCentred();
+        SetForegroundWindow(form->Handle());
+        Pump([] { return false; }, 300);
+    }
+
+    // Runs the message loop as the program does until done() holds or the time is up.
+    bool Pump(const std::function<bool()>& done, int milliseconds = 5000)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        do {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    quit = true;
+                    continue;
+                }
+                if (form && IsWindow(form->Handle()) &&
+                    TranslateAcceleratorA(form->Handle(), form->Accelerators(), &message))
+                    continue;
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+            if (done()) return true;
+            Sleep(10);
+        } while (std::chrono::steady_clock::now() < deadline);
+        return done();
+    }
+
+    static void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
+
+    static INPUT Key(WORD vk, bool up)
+    {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        return input;
+    }
+
+    static void Tap(WORD vk) { Send({Key(vk, false), Key(vk, true)}); }
+    static void Chord(WORD modifier, WORD vk)
+    {
+        Send({Key(modifier, false), Key(vk, false), Key(vk, true), Key(modifier, true)});
+    }
+
+    // Opens a menu with its access key and chooses an item with its own. All keys go
+    // into the input queue at once: the menu's own modal loop takes the item's key.
+    static void Choose(char menu, char item)
+    {
+        Send({Key(VK_MENU, false), Key(menu, false), Key(menu, true), Key(VK_MENU, true), Key(item, false),
+              Key(item, true)});
+    }
+
+    static void Click(POINT at)
+    {
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        move.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        INPUT down = move, up = move;
+        down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+        up.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+        Send({move, down, up});
+    }
+
+    // Under Wine's virtual desktop a click that arrives while the desktop is still
+    // settling which window is active can be taken for activation alone (Windows acts
+    // on it at once): the click is repeated, at most three times, until it has worked.
+    bool ClickUntil(const std::function<POINT()>& where, const std::function<bool()>& done)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Click(where());
+            if (Pump(done, 1500)) return true;
+        }
+        return false;
+    }
+
+    // The point of the title bar where the window answers HTCLOSE.
+    POINT CloseBox() const
+    {
+        const RECT rect = OuterRect(form->Handle());
+        const int y = rect.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+        for (int x = rect.right - 1; x > rect.left; --x)
+            if (SendMessageA(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return {x - 3, y};
+        ADD_FAILURE() << "no close box";
+        return {rect.right - 10, y};
+    }
+
+    std::string Cell(int col, int row) const { return form->Gitter.Cell(col, row); }
+    std::string MenuText(HMENU menu, int position) const
+    {
+        char text[128] = {};
+        GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+        return text;
+    }
+    std::string StatusText(int part) const
+    {
+        char text[300] = {};
+        SendMessageA(form->StatusBar1, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    std::string Caption() const
+    {
+        char text[300] = {};
+        GetWindowTextA(form->Handle(), text, sizeof text);
+        return text;
+    }
+
+    FakeRegistry registry;
+    std::unique_ptr<TFMain> form;
+    bool quit = false;
+};
+
+}  // namespace harness
