@@ -42,10 +42,12 @@ public:
             return nullptr;
         }
         FakeFile& file = files[name];
-        const FakeFile settings = file;
-        file = FakeFile{nextKind};
-        file.failWriteNumber = settings.failWriteNumber;
-        file.closeError = settings.closeError;
+        // A new file keeps only the failures the test prepared for that name.
+        const FakeFile prepared = file;
+        file = FakeFile{};
+        file.kind = nextKind;
+        file.failWriteNumber = prepared.failWriteNumber;
+        file.closeError = prepared.closeError;
         return std::make_unique<Handle>(file);
     }
 
@@ -128,7 +130,7 @@ TEST(ExportGrid, DiskFilesGetWholeBlocksAndOneRest)
 {
     DriveTable table = WithDrives();
     for (int row = 1; row < 25; ++row)
-        for (int col = 0; col < DriveTable::ColCount; ++col) table.SetCell(col, row, std::string(col * 7, 'a' + col));
+        for (int col = 0; col < DriveTable::ColCount; ++col) table.SetCell(col, row, std::string(static_cast<std::size_t>(col) * 7, static_cast<char>('a' + col)));
     table.SetRowCount(25);
     for (bool shortLayout : {false, true}) {
         FakeFiles files;
@@ -197,18 +199,18 @@ TEST(ExportGrid, FailuresRaiseTheirCodeAndKeepWrittenBlocks)
 TEST(ExportGrid, OpeningFailuresCreateNothing)
 {
     const struct {
+        std::string name;
+        const char* message;
         unsigned createError;
         FileKind kind;
-        std::string name;
         int code;
-        const char* message;
         int creates;
     } cases[] = {
-        {3, FileKind::Other, "C:\\fehlt\\x.txt", 3, "Ung\xFCltiger Dateiname", 1},
-        {5, FileKind::Other, "C:\\", 5, "Dateizugriff verweigert", 1},
-        {32, FileKind::Other, "offen.txt", 32, "E/A-Fehler 32", 1},
-        {0, FileKind::Unknown, "seltsam", 105, "E/A-Fehler 105", 1},
-        {0, FileKind::Other, std::string(260, 'n'), 3, "Ung\xFCltiger Dateiname", 0},
+        {"C:\\fehlt\\x.txt", "Ung\xFCltiger Dateiname", 3, FileKind::Other, 3, 1},
+        {"C:\\", "Dateizugriff verweigert", 5, FileKind::Other, 5, 1},
+        {"offen.txt", "E/A-Fehler 32", 32, FileKind::Other, 32, 1},
+        {"seltsam", "E/A-Fehler 105", 0, FileKind::Unknown, 105, 1},
+        {std::string(260, 'n'), "Ung\xFCltiger Dateiname", 0, FileKind::Other, 3, 0},
     };
     for (const auto& c : cases) {
         FakeFiles files;

@@ -100,7 +100,7 @@ TEST_F(FillDriveGridTest, LocalOnlyLeavesNoGapAndNoNetworkDrive)
 
 TEST_F(FillDriveGridTest, NoMeasuredDriveLeavesTheTitlesBare)
 {
-    for (auto letters : {std::string{}, std::string{"EFG"}}) {
+    for (const auto& letters : {std::string{}, std::string{"EFG"}}) {
         queries.drives.clear();
         for (char letter : letters) queries.drives[letter] = {5, {}, {}};
         Fill();
