@@ -7,23 +7,27 @@ export ROOT
 say() { printf '==> %s\n' "$*"; }
 die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
-# Debian packages the build and the tests need, by the architecture they come from.
+# Debian packages the build and the tests need, by the architecture they come from:
+# clang and its libFuzzer runtime for the fuzz targets, zip for the release package.
 REQUIRED_PACKAGES=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
+  clang libclang-rt-14-dev zip unzip
 )
 
+# missing_packages [EXTRA...]: the required packages and the extra ones not installed.
 missing_packages() {
   local package
-  for package in "${REQUIRED_PACKAGES[@]}"; do
+  for package in "${REQUIRED_PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || echo "$package"
   done
 }
 
+# ensure_packages [EXTRA...]: installs what is missing of the required and the extra packages.
 ensure_packages() {
   local missing
-  mapfile -t missing < <(missing_packages)
+  mapfile -t missing < <(missing_packages "$@")
   [[ ${#missing[@]} -eq 0 ]] && return 0
   say "installing: ${missing[*]}"
   [[ $(id -u) -eq 0 ]] || die "missing packages (${missing[*]}); run as root or install them with apt-get"

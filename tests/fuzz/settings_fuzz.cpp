@@ -1,0 +1,160 @@
+// Fuzzes the loading of the settings over a registry in memory whose three values have any
+// type, size and bytes, and whose queries may fail with any status. Loading must never
+// crash; it applies exactly the values Windows' rules give, in order, up to the first bad
+// one, which raises ERegistryException with that value's name and nothing else; and the
+// key is closed on every path.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/fake_registry.h"
+#include "errors.h"
+#include "fuzz_check.h"
+
+namespace {
+
+// Forwards to the registry in memory; the query with the given number (1-based) fails.
+class FailingQuery final : public RegistryAccess {
+public:
+    FailingQuery(FakeRegistry& registry, int failingQuery, long status)
+        : registry_(registry), failingQuery_(failingQuery), status_(status) {}
+    bool OpenKey(const std::string& path) override { return registry_.OpenKey(path); }
+    bool CreateKey(const std::string& path) override { return registry_.CreateKey(path); }
+    void CloseKey() noexcept override { registry_.CloseKey(); }
+    long QueryValue(const std::string& name, unsigned long& type, unsigned char* data, unsigned long& size) override
+    {
+        if (++queries_ == failingQuery_) return status_;
+        return registry_.QueryValue(name, type, data, size);
+    }
+    long SetValue(const std::string& name, unsigned long type, const unsigned char* data, unsigned long size) override
+    {
+        return registry_.SetValue(name, type, data, size);
+    }
+
+private:
+    FakeRegistry& registry_;
+    int failingQuery_;
+    long status_;
+    int queries_ = 0;
+};
+
+// Records what loading applies, in order: "lokal=1;mbyte=0;folder=...;".
+class RecordingTarget final : public SettingsTarget {
+public:
+    std::string applied;
+    bool LokalChecked() const override { return false; }
+    bool MbytesChecked() const override { return false; }
+    std::string DailyLogFolder() const override { return {}; }
+    void SetLokalChecked(bool on) override { applied += on ? "lokal=1;" : "lokal=0;"; }
+    void SetMbytesChecked(bool on) override { applied += on ? "mbyte=1;" : "mbyte=0;"; }
+    void SetDailyLogFolder(const std::string& folder) override { applied += "folder=" + folder + ";"; }
+};
+
+struct Expected {
+    std::string applied;
+    std::string error;  // "fetch <name>", "type <name>" or empty
+};
+
+// Windows' rules for the three reads. A yes/no value is queried into 4 bytes: absent or
+// longer data fail, another type than REG_DWORD is a type error, any non-zero byte is on.
+// A text is first asked for its size: absent or empty is the empty text; then read whole.
+Expected Model(const FakeKey* key, int failingQuery)
+{
+    Expected expected;
+    if (key == nullptr) return expected;
+    int query = 0;
+    for (const char* name : {"Lokal", "Mbyte"}) {
+        const auto it = key->find(name);
+        if (++query == failingQuery || it == key->end() || it->second.data.size() > 4) {
+            expected.error = std::string("fetch ") + name;
+            return expected;
+        }
+        if (it->second.type != RegistryType::DWord) {
+            expected.error = std::string("type ") + name;
+            return expected;
+        }
+        bool on = false;
+        for (const unsigned char byte : it->second.data) on = on || byte != 0;
+        expected.applied += std::string(query == 1 ? "lokal=" : "mbyte=") + (on ? "1;" : "0;");
+    }
+    const auto it = key->find("dailylog");
+    if (++query == failingQuery || it == key->end() || it->second.data.empty()) {
+        expected.applied += "folder=;";
+        return expected;
+    }
+    if (++query == failingQuery) {
+        expected.error = "fetch dailylog";
+        return expected;
+    }
+    const unsigned long type = it->second.type;
+    if (type != RegistryType::String && type != RegistryType::ExpandString) {
+        expected.error = "type dailylog";
+        return expected;
+    }
+    std::string text;
+    for (const unsigned char byte : it->second.data) {
+        if (byte == 0) break;
+        text += static_cast<char>(byte);
+    }
+    expected.applied += "folder=" + text + ";";
+    return expected;
+}
+
+// The error as the model names it, from the exception's message.
+std::string Classified(const std::string& message)
+{
+    const std::string kind = message.starts_with("Fehler beim Holen der Daten") ? "fetch "
+                             : message.starts_with("Ung") && message.find("Datentyp") != std::string::npos ? "type "
+                                                                                                            : "other ";
+    const std::size_t quote = message.find('\'');
+    return kind + (quote == std::string::npos ? message : message.substr(quote + 1, message.size() - quote - 2));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    FuzzedDataProvider input(data, size);
+    FakeRegistry registry;
+    registry.refuseFullAccess = input.ConsumeBool();
+    const bool keyExists = input.ConsumeBool();
+    const int failingQuery = input.ConsumeIntegralInRange(0, 5);
+    long status = input.ConsumeIntegral<std::int32_t>();
+    if (status == RegistryStatus::Success) status = RegistryStatus::MoreData;
+    if (keyExists) {
+        FakeKey& key = registry.keys["Software\\Korvel\\merovant"];
+        // The names in any ASCII case: the registry ignores it.
+        for (std::string name : {"lokal", "MBYTE", "DailyLog"}) {
+            if (!input.ConsumeBool()) continue;
+            FakeValue value;
+            // Mostly the four types the store tells apart, sometimes any other.
+            value.type = input.ConsumeBool() ? input.ConsumeIntegralInRange<unsigned long>(0, 4)
+                                             : input.ConsumeIntegral<std::uint32_t>();
+            value.data = input.ConsumeBytes<unsigned char>(input.ConsumeIntegralInRange(0, 300));
+            key[name] = value;
+        }
+    }
+    const FakeKey* key = nullptr;
+    if (keyExists && !registry.refuseFullAccess) key = &registry.keys.begin()->second;
+    const Expected expected = Model(key, failingQuery);
+
+    FailingQuery access(registry, failingQuery, status);
+    RecordingTarget target;
+    std::string error;
+    try {
+        LoadSettings(access, target);
+    } catch (const ERegistryException& e) {
+        error = Classified(e.Message());
+    } catch (...) {
+        FuzzFail("only ERegistryException leaves LoadSettings", "another exception");
+    }
+    FUZZ_CHECK(!registry.IsOpen(), "the key stayed open");
+    FUZZ_CHECK(target.applied == expected.applied && error == expected.error,
+               "applied " + Visible(target.applied) + ", error " + Visible(error) + "\nexpected " +
+                   Visible(expected.applied) + ", error " + Visible(expected.error));
+    return 0;
+}
