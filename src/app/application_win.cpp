@@ -1,8 +1,6 @@
 // The application's end request and its top-level handler of errors.
 #include "application_win.h"
 
-#include <objbase.h>
-
 #include <stdexcept>
 #include <string>
 
@@ -68,8 +66,6 @@ void Initialize() noexcept
     // must never stop an unattended run with a box asking for a disk: its queries
     // just fail and give the texts of a failed query.
     SetErrorMode(SEM_FAILCRITICALERRORS);
-    // The shell's folder browser needs COM in a single-threaded apartment.
-    CoInitialize(nullptr);
     LoadNumberSettings();
     ResolveDiskFreeSpaceQuery();
 }

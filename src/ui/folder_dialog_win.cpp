@@ -6,9 +6,35 @@
 #include <cstring>
 
 #include "../app/application_win.h"
+#include "../late_bound_win.h"
 #include "../unique_handle.h"
 
 namespace {
+
+// The shell's functions, resolved when the browser is first shown.
+struct ShellApi {
+    decltype(&SHGetMalloc) getMalloc = LateBound<decltype(&SHGetMalloc)>("shell32.dll", "SHGetMalloc");
+    decltype(&SHBrowseForFolderA) browseForFolder =
+        LateBound<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+    decltype(&SHGetPathFromIDListA) pathFromItem =
+        LateBound<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+    decltype(&SHGetDesktopFolder) desktopFolder =
+        LateBound<decltype(&SHGetDesktopFolder)>("shell32.dll", "SHGetDesktopFolder");
+
+    bool Complete() const { return getMalloc && browseForFolder && pathFromItem && desktopFolder; }
+};
+
+const ShellApi& ShellFunctions()
+{
+    // The browser needs COM in a single-threaded apartment on this thread.
+    static const bool comReady = [] {
+        const auto initialize = LateBound<HRESULT(WINAPI*)(LPVOID)>("ole32.dll", "CoInitialize");
+        return initialize != nullptr && SUCCEEDED(initialize(nullptr));
+    }();
+    static const ShellApi shell;
+    static_cast<void>(comReady);
+    return shell;
+}
 
 void ReleaseAllocator(IMalloc* allocator) { allocator->Release(); }
 
@@ -55,11 +81,11 @@ int CALLBACK PreselectFolder(HWND browser, UINT message, LPARAM, LPARAM data) no
 }
 
 // The root as an item list of the desktop folder; nullptr for the whole namespace.
-LPITEMIDLIST RootItem(HWND owner, const std::string& root)
+LPITEMIDLIST RootItem(const ShellApi& shell, HWND owner, const std::string& root)
 {
     if (root.empty()) return nullptr;
     IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop))) return nullptr;
+    if (FAILED(shell.desktopFolder(&desktop))) return nullptr;
     std::wstring wide(root.size() + 1, L'\0');
     MultiByteToWideChar(CP_ACP, 0, root.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
     LPITEMIDLIST item = nullptr;
@@ -74,12 +100,14 @@ bool SelectFolder(HWND owner, const std::string& title, const std::string& root,
 {
     if (!NamesExistingFolder(folder)) folder.clear();
 
+    const ShellApi& shell = ShellFunctions();
+    if (!shell.Complete()) return false;
     IMalloc* shellAllocator = nullptr;
-    if (FAILED(SHGetMalloc(&shellAllocator)) || shellAllocator == nullptr) return false;
+    if (FAILED(shell.getMalloc(&shellAllocator)) || shellAllocator == nullptr) return false;
     const Allocator allocator(shellAllocator);
     const ShellMemory displayName(allocator.get(), allocator.get()->Alloc(MAX_PATH));
     if (displayName.get() == nullptr) return false;
-    const ShellMemory rootItem(allocator.get(), RootItem(owner, root));
+    const ShellMemory rootItem(allocator.get(), RootItem(shell, owner, root));
 
     BROWSEINFOA request{};
     request.hwndOwner = owner;
@@ -97,12 +125,12 @@ bool SelectFolder(HWND owner, const std::string& title, const std::string& root,
         ThreadWindowsDisabled others;
         // A drive without a medium raises no system box while the browser is open.
         ErrorModeScope noErrorBoxes(SEM_FAILCRITICALERRORS);
-        chosen = SHBrowseForFolderA(&request);
+        chosen = shell.browseForFolder(&request);
     }
     if (chosen == nullptr) return false;
     const ShellMemory chosenItem(allocator.get(), chosen);
     auto* path = static_cast<char*>(displayName.get());
-    if (!SHGetPathFromIDListA(chosen, path)) return false;
+    if (!shell.pathFromItem(chosen, path)) return false;
     folder.assign(path, strnlen(path, MAX_PATH));
     return true;
 }

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "../app/application_win.h"
+#include "../late_bound_win.h"
 #include "save_dialog.h"
 
 namespace {
@@ -84,10 +85,13 @@ bool SaveDialog::Execute(HWND owner, HWND placementWindow)
     request.lpfnHook = PlacementHook;
     request.lCustData = reinterpret_cast<LPARAM>(placementWindow);
 
+    // Without the dialog's library there is no dialog: the same as a cancelled one.
+    static const auto getSaveFileName = LateBound<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+    if (getSaveFileName == nullptr) return false;
     BOOL confirmed = FALSE;
     {
         ThreadWindowsDisabled others;
-        confirmed = GetSaveFileNameA(&request);
+        confirmed = getSaveFileName(&request);
     }
     if (!confirmed) return false;
     FileName.assign(file.data());
