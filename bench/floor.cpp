@@ -42,12 +42,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR fileName, int)
                               sizeof fileSystem);
         ULARGE_INTEGER available{}, total{}, free{};
         GetDiskFreeSpaceExA(root, &available, &total, &free);
-        used += std::snprintf(text + used, sizeof text - used, "%s\t%s\t%lu\t%llu\t%llu\t%s\r\n", root, label,
-                              serial, total.QuadPart, available.QuadPart, fileSystem);
+        used += std::snprintf(text + used, sizeof text - used, "%s\t%s\t%lu\t%llu\t%llu\t%s\r\n", root, label, serial,
+                              total.QuadPart, available.QuadPart, fileSystem);
     }
 
-    HANDLE file = CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(file, text, static_cast<DWORD>(used), &written, nullptr);
     CloseHandle(file);

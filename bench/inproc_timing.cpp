@@ -30,7 +30,8 @@ double MedianMicroseconds(int runs, const std::function<void()>& run)
         QueryPerformanceCounter(&start);
         run();
         QueryPerformanceCounter(&end);
-        times.push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+        times.push_back(1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                        static_cast<double>(frequency.QuadPart));
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -65,7 +66,8 @@ FakeDriveQueries TwentyFourDrives()
     drives.computerName = "BENCH-PC";
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         const std::int64_t total = (letter - 'B') * 987'654'321'987LL;
-        drives.drives[letter] = {3, {std::string("VOLUME_") + letter, 0x12AB0000u + letter, "NTFS"}, {total, total / 3}};
+        drives.drives[letter] = {
+            3, {std::string("VOLUME_") + letter, 0x12AB0000u + letter, "NTFS"}, {total, total / 3}};
     }
     return drives;
 }
@@ -93,8 +95,9 @@ int main(int argc, char** argv)
     FakeDriveQueries fake = TwentyFourDrives();
     DriveTable table;
     const int runs = 2000;
-    Report("FillDriveGrid, 24 fixed disks in memory", runs,
-           MedianMicroseconds(runs, [&] { FillDriveGrid(table, fake, megabytes, layout, {label, fileSystem}); }));
+    Report("FillDriveGrid, 24 fixed disks in memory", runs, MedianMicroseconds(runs, [&] {
+               FillDriveGrid(table, fake, megabytes, layout, {label, fileSystem});
+           }));
     MemoryFiles memory;
     Report("ExportGrid long, 24 drives, into memory", runs,
            MedianMicroseconds(runs, [&] { ExportGrid(table, false, "x", memory); }));
@@ -108,8 +111,9 @@ int main(int argc, char** argv)
 
     WindowsDriveQueries windows;
     DriveTable real;
-    Report("FillDriveGrid over the drives Windows reports", fileRuns,
-           MedianMicroseconds(fileRuns, [&] { FillDriveGrid(real, windows, megabytes, layout, {label, fileSystem}); }));
+    Report("FillDriveGrid over the drives Windows reports", fileRuns, MedianMicroseconds(fileRuns, [&] {
+               FillDriveGrid(real, windows, megabytes, layout, {label, fileSystem});
+           }));
     std::printf("(long export of 24 drives: %zu bytes; drives Windows reports: %d)\n", longBytes, real.RowCount() - 1);
     return 0;
 }

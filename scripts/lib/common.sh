@@ -8,12 +8,13 @@ say() { printf '==> %s\n' "$*"; }
 die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # Debian packages the build and the tests need, by the architecture they come from:
-# clang and its libFuzzer runtime for the fuzz targets, zip for the release package.
+# clang and its libFuzzer runtime for the fuzz targets, zip for the release package,
+# clang-format, clang-tidy and cppcheck for the lint.
 REQUIRED_PACKAGES=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
-  clang libclang-rt-14-dev zip unzip
+  clang libclang-rt-14-dev zip unzip clang-format clang-tidy cppcheck
 )
 
 # missing_packages [EXTRA...]: the required packages and the extra ones not installed.

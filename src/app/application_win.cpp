@@ -80,26 +80,17 @@ HWND CreateApplicationWindow(HINSTANCE instance)
     RegisterClassA(&windowClass);
     const int left = GetSystemMetrics(SM_CXSCREEN) / 2, top = GetSystemMetrics(SM_CYSCREEN) / 2;
     applicationWindow = CreateWindowExA(0, kApplicationClass, Title,
-                                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
-                                        left, top, 0, 0, nullptr, nullptr, instance, nullptr);
+                                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, left,
+                                        top, 0, 0, nullptr, nullptr, instance, nullptr);
     if (applicationWindow == nullptr) throw std::runtime_error("Das Anwendungsfenster konnte nicht erzeugt werden");
     return applicationWindow;
 }
 
-HWND Window() noexcept
-{
-    return applicationWindow;
-}
+HWND Window() noexcept { return applicationWindow; }
 
-void SetMainForm(HWND form) noexcept
-{
-    mainForm = form;
-}
+void SetMainForm(HWND form) noexcept { mainForm = form; }
 
-void Terminate() noexcept
-{
-    PostQuitMessage(0);
-}
+void Terminate() noexcept { PostQuitMessage(0); }
 
 void HandleException() noexcept
 {
@@ -112,15 +103,9 @@ void HandleException() noexcept
     }
 }
 
-void MarkStartupFailed() noexcept
-{
-    startupFailed = true;
-}
+void MarkStartupFailed() noexcept { startupFailed = true; }
 
-int ExitCode() noexcept
-{
-    return startupFailed ? 1 : 0;
-}
+int ExitCode() noexcept { return startupFailed ? 1 : 0; }
 
 }  // namespace Application
 

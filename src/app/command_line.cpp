@@ -56,9 +56,8 @@ std::string LowerCaseAscii(std::string text)
     return text;
 }
 
-std::string DailyLogFileName(const std::string& folder, const std::string& computerName,
-                             int year, int month, int day)
+std::string DailyLogFileName(const std::string& folder, const std::string& computerName, int year, int month, int day)
 {
-    return folder + "\\" + computerName + "-" + std::to_string(year) + Mtools::ZeroPad2(month) +
-           Mtools::ZeroPad2(day) + ".txt";
+    return folder + "\\" + computerName + "-" + std::to_string(year) + Mtools::ZeroPad2(month) + Mtools::ZeroPad2(day) +
+           ".txt";
 }

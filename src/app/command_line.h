@@ -15,5 +15,4 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 std::string LowerCaseAscii(std::string text);
 
 // "%s\%s-%d%s%s.txt": folder, computer name, year, two-digit month and day.
-std::string DailyLogFileName(const std::string& folder, const std::string& computerName,
-                             int year, int month, int day);
+std::string DailyLogFileName(const std::string& folder, const std::string& computerName, int year, int month, int day);

@@ -16,20 +16,16 @@ bool WindowsRegistry::CreateKey(const std::string& path)
     key_.reset();
     HKEY key = nullptr;
     DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &key, &disposition) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, &disposition) != ERROR_SUCCESS)
         return false;
     key_.reset(key);
     return true;
 }
 
-void WindowsRegistry::CloseKey() noexcept
-{
-    key_.reset();
-}
+void WindowsRegistry::CloseKey() noexcept { key_.reset(); }
 
-long WindowsRegistry::QueryValue(const std::string& name, unsigned long& type, unsigned char* data,
-                                 unsigned long& size)
+long WindowsRegistry::QueryValue(const std::string& name, unsigned long& type, unsigned char* data, unsigned long& size)
 {
     DWORD valueType = 0;
     DWORD dataSize = data ? size : 0;

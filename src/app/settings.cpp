@@ -27,10 +27,7 @@ private:
     RegistryAccess& registry_;
 };
 
-std::string WithName(const char* message, const std::string& name)
-{
-    return message + ("'" + name + "'");
-}
+std::string WithName(const char* message, const std::string& name) { return message + ("'" + name + "'"); }
 
 [[noreturn]] void FetchError(const std::string& name)
 {
@@ -82,8 +79,7 @@ std::string ReadString(RegistryAccess& registry, const std::string& name)
 void WriteBool(RegistryAccess& registry, const std::string& name, bool on)
 {
     const unsigned char data[4] = {static_cast<unsigned char>(on ? 1 : 0), 0, 0, 0};
-    if (registry.SetValue(name, RegistryType::DWord, data, sizeof data) != RegistryStatus::Success)
-        StoreError(name);
+    if (registry.SetValue(name, RegistryType::DWord, data, sizeof data) != RegistryStatus::Success) StoreError(name);
 }
 
 void WriteString(RegistryAccess& registry, const std::string& name, const std::string& text)

@@ -6,16 +6,16 @@
 
 // The registry's value types, as the store tells them apart.
 namespace RegistryType {
-inline constexpr unsigned long String = 1;          // REG_SZ
-inline constexpr unsigned long ExpandString = 2;    // REG_EXPAND_SZ
-inline constexpr unsigned long Binary = 3;          // REG_BINARY
-inline constexpr unsigned long DWord = 4;           // REG_DWORD, 32 bits little-endian
+inline constexpr unsigned long String = 1;  // REG_SZ
+inline constexpr unsigned long ExpandString = 2;  // REG_EXPAND_SZ
+inline constexpr unsigned long Binary = 3;  // REG_BINARY
+inline constexpr unsigned long DWord = 4;  // REG_DWORD, 32 bits little-endian
 }  // namespace RegistryType
 
 // The status codes of the registry calls that the store tells apart.
 namespace RegistryStatus {
-inline constexpr long Success = 0;      // ERROR_SUCCESS
-inline constexpr long MoreData = 234;   // ERROR_MORE_DATA: the buffer is smaller than the data
+inline constexpr long Success = 0;  // ERROR_SUCCESS
+inline constexpr long MoreData = 234;  // ERROR_MORE_DATA: the buffer is smaller than the data
 }  // namespace RegistryStatus
 
 // The key as the program holds it: absolute, from HKEY_CURRENT_USER.
@@ -35,8 +35,7 @@ public:
     // RegQueryValueExA on the open key. With data null only type and size are asked for;
     // otherwise size holds the buffer's size on entry. On return size holds the data's
     // size. The result is the Windows status code.
-    virtual long QueryValue(const std::string& name, unsigned long& type, unsigned char* data,
-                            unsigned long& size) = 0;
+    virtual long QueryValue(const std::string& name, unsigned long& type, unsigned char* data, unsigned long& size) = 0;
     // RegSetValueExA on the open key; replaces a value of the same name, whatever its type.
     virtual long SetValue(const std::string& name, unsigned long type, const unsigned char* data,
                           unsigned long size) = 0;
@@ -46,7 +45,7 @@ public:
 class SettingsTarget {
 public:
     virtual ~SettingsTarget() = default;
-    virtual bool LokalChecked() const = 0;   // "&Nur lokale Festplatten"
+    virtual bool LokalChecked() const = 0;  // "&Nur lokale Festplatten"
     virtual bool MbytesChecked() const = 0;  // "Anzeige in &Mbytes"
     virtual std::string DailyLogFolder() const = 0;
     virtual void SetLokalChecked(bool on) = 0;

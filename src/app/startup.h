@@ -17,7 +17,7 @@ public:
     virtual ~StartupHost() = default;
     virtual void LoadSettings() = 0;
     virtual void ShowDailyLogPath() = 0;  // the status bar's second panel
-    virtual void SetLocalOnly() = 0;      // switches only ever turn options on
+    virtual void SetLocalOnly() = 0;  // switches only ever turn options on
     virtual void SetMegabytes() = 0;
     virtual void SetShortExport() = 0;
     virtual std::string DailyLogFolder() const = 0;

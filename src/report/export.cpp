@@ -30,8 +30,13 @@ void WriteLongLayout(const DriveTable& grid, ExportBuffer& out)
 void WriteShortLayout(const DriveTable& grid, ExportBuffer& out)
 {
     for (int row = 0; row < grid.RowCount(); ++row) {
-        const std::string line = grid.Cell(0, row) + " " + grid.Cell(4, row) + " " + grid.Cell(5, row);
-        out.Write(line);
+        // "%s %s %s" of the drive, the free space and the percentage, written part by part:
+        // the buffer sees the same bytes as for the joined line.
+        out.Write(grid.Cell(0, row));
+        out.Write(" ");
+        out.Write(grid.Cell(4, row));
+        out.Write(" ");
+        out.Write(grid.Cell(5, row));
         out.Write(kLineEnd);
         out.EndStatement();
         out.Check();

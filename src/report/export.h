@@ -18,7 +18,7 @@ public:
     virtual ~OutputFile() = default;  // closes the file if it is still open
     virtual FileKind Kind() = 0;
     virtual unsigned Write(const char* data, std::size_t size) = 0;  // 0 on success
-    virtual unsigned Close() = 0;                                     // 0 on success
+    virtual unsigned Close() = 0;  // 0 on success
 };
 
 class OutputFiles {
@@ -38,8 +38,8 @@ public:
     ExportBuffer(OutputFile& file, bool writeThrough) : file_(file), writeThrough_(writeThrough) {}
     void Write(std::string_view text);
     void EndStatement();  // hands the buffer over after every statement in write-through mode
-    void Check();         // raises EInOutError for a pending error
-    void Close();         // the rest of the buffer, then the file itself
+    void Check();  // raises EInOutError for a pending error
+    void Close();  // the rest of the buffer, then the file itself
 
 private:
     void Flush();

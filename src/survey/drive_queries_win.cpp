@@ -28,10 +28,7 @@ void ResolveDiskFreeSpaceQuery()
             reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
 }
 
-unsigned WindowsDriveQueries::DriveType(const std::string& root)
-{
-    return GetDriveTypeA(root.c_str());
-}
+unsigned WindowsDriveQueries::DriveType(const std::string& root) { return GetDriveTypeA(root.c_str()); }
 
 VolumeInformation WindowsDriveQueries::Volume(const std::string& root)
 {
@@ -39,8 +36,8 @@ VolumeInformation WindowsDriveQueries::Volume(const std::string& root)
     char fileSystem[256] = {};
     DWORD serial = 0, maxComponentLength = 0, flags = 0;
     // The answer is not examined: a failed query leaves the zeroed buffers and serial 0.
-    GetVolumeInformationA(root.c_str(), label, sizeof label, &serial, &maxComponentLength, &flags,
-                          fileSystem, sizeof fileSystem);
+    GetVolumeInformationA(root.c_str(), label, sizeof label, &serial, &maxComponentLength, &flags, fileSystem,
+                          sizeof fileSystem);
     return {Mtools::TextUpToZero(label, sizeof label), serial, Mtools::TextUpToZero(fileSystem, sizeof fileSystem)};
 }
 
@@ -53,7 +50,4 @@ DiskSpace WindowsDriveQueries::Space(int driveNumber)
     return {static_cast<std::int64_t>(totalForCaller.QuadPart), static_cast<std::int64_t>(availableToCaller.QuadPart)};
 }
 
-std::string WindowsDriveQueries::ComputerName()
-{
-    return Mtools::ComputerName();
-}
+std::string WindowsDriveQueries::ComputerName() { return Mtools::ComputerName(); }

@@ -21,10 +21,7 @@ const char* KindText(unsigned driveType)
     }
 }
 
-std::string RootOf(char drive)
-{
-    return std::string{drive} + ":\\";
-}
+std::string RootOf(char drive) { return std::string{drive} + ":\\"; }
 
 int LayOutHeader(DriveTable& table, const std::string& computerName)
 {
@@ -61,8 +58,8 @@ long double FreePercentage(std::int64_t freeBytes, std::int64_t totalBytes)
     return CheckedDivide(static_cast<long double>(product), static_cast<long double>(totalBytes));
 }
 
-void FillDriveGrid(DriveTable& table, DriveQueries& queries, SurveyOptions options,
-                   GridLayout& layout, VolumeFields fields)
+void FillDriveGrid(DriveTable& table, DriveQueries& queries, SurveyOptions options, GridLayout& layout,
+                   VolumeFields fields)
 {
     layout.ColumnsLaidOut(LayOutHeader(table, queries.ComputerName()));
 

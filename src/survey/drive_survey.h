@@ -37,7 +37,7 @@ class GridLayout {
 public:
     virtual ~GridLayout() = default;
     virtual void ColumnsLaidOut(int widthSum) = 0;  // after the widths and header texts
-    virtual void RowsLaidOut(int driveCount) = 0;   // after the row count
+    virtual void RowsLaidOut(int driveCount) = 0;  // after the row count
 };
 
 struct SurveyOptions {
@@ -57,8 +57,8 @@ void ReadVolumeInfo(DriveQueries& queries, char drive, std::string& serial, Volu
 
 // Rebuilds the table. A drive reporting a total of 0 bytes raises EZeroDivide or
 // EInvalidOp at its percentage: rows written so far stay, the row count does not change.
-void FillDriveGrid(DriveTable& table, DriveQueries& queries, SurveyOptions options,
-                   GridLayout& layout, VolumeFields fields);
+void FillDriveGrid(DriveTable& table, DriveQueries& queries, SurveyOptions options, GridLayout& layout,
+                   VolumeFields fields);
 
 // (free * 100) / total in extended precision; the product is formed without wrapping.
 long double FreePercentage(std::int64_t freeBytes, std::int64_t totalBytes);

@@ -4,10 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-void DriveTable::SetRowCount(int rowCount)
-{
-    rowCount_ = std::max(rowCount, 1);
-}
+void DriveTable::SetRowCount(int rowCount) { rowCount_ = std::max(rowCount, 1); }
 
 const std::string& DriveTable::Cell(int col, int row) const
 {

@@ -5,10 +5,7 @@
 
 namespace Mtools {
 
-std::string ByteToHex(std::uint8_t value)
-{
-    return {HexDigits[value / 16], HexDigits[value % 16]};
-}
+std::string ByteToHex(std::uint8_t value) { return {HexDigits[value / 16], HexDigits[value % 16]}; }
 
 std::string WordToHex(std::uint16_t value)
 {

@@ -137,7 +137,4 @@ std::string FormatPercent(long double value)
     return (k.negative ? "-" : "") + k.digits + " %";
 }
 
-char GroupingFromLocaleAnswer(int count, const char* buffer)
-{
-    return count > 0 ? buffer[0] : ',';
-}
+char GroupingFromLocaleAnswer(int count, const char* buffer) { return count > 0 ? buffer[0] : ','; }

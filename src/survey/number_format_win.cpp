@@ -15,10 +15,7 @@ void LoadGroupingOf(LCID locale)
 
 }  // namespace
 
-void LoadNumberSettings()
-{
-    LoadGroupingOf(GetThreadLocale());
-}
+void LoadNumberSettings() { LoadGroupingOf(GetThreadLocale()); }
 
 void ReloadNumberSettings()
 {

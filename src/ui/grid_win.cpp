@@ -74,10 +74,7 @@ struct State {
     bool layingOutBars = false;
 };
 
-State* StateOf(HWND grid) noexcept
-{
-    return reinterpret_cast<State*>(GetWindowLongPtrA(grid, GWLP_USERDATA));
-}
+State* StateOf(HWND grid) noexcept { return reinterpret_cast<State*>(GetWindowLongPtrA(grid, GWLP_USERDATA)); }
 
 // One direction of the grid: the columns across or the rows down. Cell 0 is the fixed one;
 // each cell is followed by a grid line.
@@ -455,8 +452,7 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
         LayOutScrollBars(state);
         InvalidateRect(state.window, nullptr, FALSE);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;  // Paint covers every pixel
+    case WM_ERASEBKGND: return 1;  // Paint covers every pixel
     case WM_PAINT: {
         PaintScope paint(state.window);
         Paint(state, paint.Dc(), paint.Area());
@@ -471,10 +467,8 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
         state.font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) InvalidateRect(state.window, nullptr, FALSE);
         return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(state.font);
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+    case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         InvalidateRect(state.window, nullptr, FALSE);  // the focus frame on the caret row
@@ -482,9 +476,7 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         if (OnKeyDown(state, wParam)) return 0;
         break;
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(state, wParam, PointOf(lParam));
-        return 0;
+    case WM_LBUTTONDOWN: OnLButtonDown(state, wParam, PointOf(lParam)); return 0;
     case WM_MOUSEMOVE:
         if (state.dragging) {
             state.dragPoint = PointOf(lParam);
@@ -497,13 +489,9 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONUP:
         if (state.dragging) ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
         return 0;
-    case WM_CAPTURECHANGED:
-        EndDrag(state);
-        return 0;
+    case WM_CAPTURECHANGED: EndDrag(state); return 0;
     case WM_VSCROLL:
-    case WM_HSCROLL:
-        OnScroll(state, message == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
-        return 0;
+    case WM_HSCROLL: OnScroll(state, message == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam)); return 0;
     case WM_MOUSEWHEEL:
         if (OnMouseWheel(state, GET_WHEEL_DELTA_WPARAM(wParam))) return 0;
         break;
@@ -518,8 +506,9 @@ bool Attach(HWND grid, const CREATESTRUCTA& create) noexcept
     state->window = grid;
     state->table = static_cast<const DriveTable*>(create.lpCreateParams);
     state->font = reinterpret_cast<HFONT>(SendMessageA(create.hwndParent, WM_GETFONT, 0, 0));
+    // The window owns its state from here on: WM_NCDESTROY frees it.
     SetWindowLongPtrA(grid, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    return true;
+    return true;  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
 }
 
 LRESULT CALLBACK WindowProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam) noexcept

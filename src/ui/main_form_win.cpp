@@ -32,10 +32,7 @@ constexpr int kCreditPanelWidth = 115;
 constexpr int kGridId = 1;
 constexpr int kStatusBarId = 2;
 
-TFMain* FormOf(HWND window)
-{
-    return reinterpret_cast<TFMain*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
+TFMain* FormOf(HWND window) { return reinterpret_cast<TFMain*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
 SIZE OuterSize(HWND window)
 {
@@ -62,8 +59,7 @@ void TFMain::RegisterClasses(HINSTANCE instance)
     if (!RegisterClassA(&windowClass)) throw std::runtime_error("Fensterklasse nicht registriert");
 }
 
-TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory registry)
-    : registry_(std::move(registry))
+TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory registry) : registry_(std::move(registry))
 {
     CreateMenuBar();
     RECT frame{0, 0, kDesignClientWidth, kDesignClientHeight};
@@ -96,9 +92,9 @@ void TFMain::CreateControls(HINSTANCE instance)
     SendMessageA(grid_, WM_SETFONT, font, FALSE);
 
     // CCS_NORESIZE: the bar keeps the height given here instead of sizing to its font.
-    StatusBar1 = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN,
-                                 0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
-                                 instance, nullptr);
+    StatusBar1 =
+        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN, 0, 0, 0, 0,
+                        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), instance, nullptr);
     SendMessageA(StatusBar1, WM_SETFONT, font, FALSE);
     int panelEdges[] = {kCreditPanelWidth, -1};
     SendMessageA(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panelEdges));
@@ -126,8 +122,7 @@ void TFMain::CreateMenuBar()
     AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(datei), "&Datei");
     AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(optionen), "&Optionen");
 
-    ACCEL shortcuts[] = {{FVIRTKEY, VK_F5, MenuId::Aktualisieren1},
-                         {FVIRTKEY | FALT, VK_F4, MenuId::Beenden1}};
+    ACCEL shortcuts[] = {{FVIRTKEY, VK_F5, MenuId::Aktualisieren1}, {FVIRTKEY | FALT, VK_F4, MenuId::Beenden1}};
     accelerators_.reset(CreateAcceleratorTableA(shortcuts, 2));
 }
 
@@ -137,10 +132,7 @@ std::unique_ptr<RegistryAccess> TFMain::OpenRegistry() const
     return std::make_unique<WindowsRegistry>();
 }
 
-bool TFMain::Checked(int item) const
-{
-    return (GetMenuState(MainMenu1, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
+bool TFMain::Checked(int item) const { return (GetMenuState(MainMenu1, item, MF_BYCOMMAND) & MF_CHECKED) != 0; }
 
 void TFMain::SetChecked(int item, bool on)
 {
@@ -159,10 +151,7 @@ void TFMain::FormCreate(const std::vector<std::string>& arguments)
     RunStartupSequence(*this, arguments);
 }
 
-void TFMain::Beenden1Click()
-{
-    Application::Terminate();
-}
+void TFMain::Beenden1Click() { Application::Terminate(); }
 
 void TFMain::Export1Click()
 {
@@ -180,10 +169,7 @@ HWND TFMain::DialogMonitorWindow() const
     return active == window_ ? active : window_;
 }
 
-void TFMain::Aktualisieren1Click()
-{
-    FillDriveGrid();
-}
+void TFMain::Aktualisieren1Click() { FillDriveGrid(); }
 
 void TFMain::lokalClick()
 {
@@ -253,10 +239,7 @@ void TFMain::SetLocalOnly() { SetChecked(MenuId::lokal, true); }
 void TFMain::SetMegabytes() { SetChecked(MenuId::Mbytes, true); }
 void TFMain::SetShortExport() { SetChecked(MenuId::kurz, true); }
 
-std::string TFMain::ComputerName()
-{
-    return Mtools::ComputerName();
-}
+std::string TFMain::ComputerName() { return Mtools::ComputerName(); }
 
 LocalDate TFMain::Today()
 {
@@ -265,10 +248,7 @@ LocalDate TFMain::Today()
     return {now.wYear, now.wMonth, now.wDay};
 }
 
-void TFMain::Terminate()
-{
-    Application::Terminate();
-}
+void TFMain::Terminate() { Application::Terminate(); }
 
 bool TFMain::LokalChecked() const { return Checked(MenuId::lokal); }
 bool TFMain::MbytesChecked() const { return Checked(MenuId::Mbytes); }
@@ -338,23 +318,15 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) OnCommand(LOWORD(wParam));  // menu or accelerator
         return 0;
-    case WM_SIZE:
-        OnSize();
-        return 0;
-    case WM_SETFOCUS:
-        SetFocus(grid_);
-        return 0;
-    case WM_WININICHANGE:
-        ReloadNumberSettings();
-        break;
+    case WM_SIZE: OnSize(); return 0;
+    case WM_SETFOCUS: SetFocus(grid_); return 0;
+    case WM_WININICHANGE: ReloadNumberSettings(); break;
     case WM_CLOSE:
         // A failed save raises out of here: the window is not destroyed and stays open.
         FormClose();
         DestroyWindow(window_);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(Application::ExitCode());
-        return 0;
+    case WM_DESTROY: PostQuitMessage(Application::ExitCode()); return 0;
     }
     if (message == taskbarCreated_ && taskbarCreated_ != 0) ReloadNumberSettings();
     return DefWindowProcA(window_, message, wParam, lParam);

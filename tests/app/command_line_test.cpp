@@ -18,7 +18,10 @@ TEST(SplitCommandLine, FollowsTheSeparatorAndQuoteRules)
         {"merovant.exe", {"merovant.exe"}},
         {"\"C:\\Program Files\\m.exe\" /mb", {"C:\\Program Files\\m.exe", "/mb"}},
         {"m.exe   /lokal\t/mb", {"m.exe", "/lokal", "/mb"}},
-        {"m.exe a\x01" "b\x1F" "c", {"m.exe", "a", "b", "c"}},
+        {"m.exe a\x01"
+         "b\x1F"
+         "c",
+         {"m.exe", "a", "b", "c"}},
         {"m.exe \"a b\"c \"d", {"m.exe", "a bc", "d"}},
         {"m.exe \"\" /mb", {"m.exe", "/mb"}},
         {"m.exe \"\"\"\"x", {"m.exe", "x"}},

@@ -47,7 +47,7 @@ public:
     std::map<std::string, FakeKey, IgnoringCase> keys;  // subkeys of HKEY_CURRENT_USER
     bool refuseFullAccess = false;
     std::string failingWrite;  // the value name whose RegSetValueExA fails
-    std::string calls;         // "open <path>;", "create <path>;", "set <name>;", "close;"
+    std::string calls;  // "open <path>;", "create <path>;", "set <name>;", "close;"
 
     bool IsOpen() const { return open_ != nullptr; }
 

@@ -45,7 +45,8 @@ TEST(Settings, LoadsEachValueAsStored)
         FakeKey values;
         const char* applied;
     } cases[] = {
-        {{{"Lokal", DWord(1)}, {"Mbyte", DWord(0)}, {"dailylog", Text("C:\\Logs")}}, "lokal=1;mbytes=0;folder=C:\\Logs;"},
+        {{{"Lokal", DWord(1)}, {"Mbyte", DWord(0)}, {"dailylog", Text("C:\\Logs")}},
+         "lokal=1;mbytes=0;folder=C:\\Logs;"},
         {{{"Lokal", DWord(5)}, {"MByte", DWord(0x01000000)}}, "lokal=1;mbytes=1;folder=;"},
         {{{"LOKAL", DWord(0)}, {"MBYTE", DWord(1)}, {"DAILYLOG", Text("D:\\")}}, "lokal=0;mbytes=1;folder=D:\\;"},
         {{{"Lokal", DWord(0)}, {"Mbyte", DWord(0)}, {"dailylog", Bytes(RegistryType::ExpandString, "%TEMP%\\x")}},
@@ -53,7 +54,8 @@ TEST(Settings, LoadsEachValueAsStored)
         {{{"Lokal", DWord(0)}, {"Mbyte", DWord(0)}, {"dailylog", Bytes(RegistryType::String, "C:\\a\0b\0"s)}},
          "lokal=0;mbytes=0;folder=C:\\a;"},
         {{{"Lokal", DWord(0)}, {"Mbyte", DWord(0)}, {"dailylog", Text("C:\\Prüfung")}},
-         "lokal=0;mbytes=0;folder=C:\\Pr\xFC" "fung;"},
+         "lokal=0;mbytes=0;folder=C:\\Pr\xFC"
+         "fung;"},
         // A value with no data is the empty text whatever its type.
         {{{"Lokal", DWord(0)}, {"Mbyte", DWord(0)}, {"dailylog", Bytes(RegistryType::DWord, "")}},
          "lokal=0;mbytes=0;folder=;"},
@@ -131,8 +133,11 @@ TEST(Settings, SavesUpToTheFailingWrite)
     } cases[] = {
         {"", "", {{"Lokal", DWord(1)}, {"Mbyte", DWord(0)}, {"dailylog", Text("C:\\Prüfung")}}},
         {"lokal", "Fehler beim Setzen der Daten f\xFCr 'Lokal'", before},
-        {"MByte", "Fehler beim Setzen der Daten f\xFCr 'MByte'", {{"Lokal", DWord(1)}, {"Mbyte", oldMbyte}, {"dailylog", oldLog}}},
-        {"dailylog", "Fehler beim Setzen der Daten f\xFCr 'dailylog'",
+        {"MByte",
+         "Fehler beim Setzen der Daten f\xFCr 'MByte'",
+         {{"Lokal", DWord(1)}, {"Mbyte", oldMbyte}, {"dailylog", oldLog}}},
+        {"dailylog",
+         "Fehler beim Setzen der Daten f\xFCr 'dailylog'",
          {{"Lokal", DWord(1)}, {"Mbyte", DWord(0)}, {"dailylog", oldLog}}},
     };
     for (const auto& c : cases) {
@@ -168,7 +173,9 @@ TEST(Settings, ASavedStoreLoadsBackWithoutError)
         {false, {}, "", cleared},  // a first run
         {true, {}, "Fehler beim Holen der Daten f\xFCr 'Lokal'", cleared},
         {true,
-         {{"Lokal", DWord(5)}, {"Mbyte", DWord(0x01000000)}, {"dailylog", Bytes(RegistryType::ExpandString, "%TEMP%\\x")}},
+         {{"Lokal", DWord(5)},
+          {"Mbyte", DWord(0x01000000)},
+          {"dailylog", Bytes(RegistryType::ExpandString, "%TEMP%\\x")}},
          "",
          {{"Lokal", DWord(1)}, {"Mbyte", DWord(1)}, {"dailylog", Text("%TEMP%\\x")}}},
     };
@@ -183,7 +190,8 @@ TEST(Settings, ASavedStoreLoadsBackWithoutError)
         EXPECT_EQ(registry.keys[kKey], c.after);
         FakeForm reloaded;
         EXPECT_EQ(Load(registry, reloaded), "");
-        EXPECT_EQ(std::tie(reloaded.lokal, reloaded.mbytes, reloaded.folder), std::tie(form.lokal, form.mbytes, form.folder));
+        EXPECT_EQ(std::tie(reloaded.lokal, reloaded.mbytes, reloaded.folder),
+                  std::tie(form.lokal, form.mbytes, form.folder));
     }
 }
 

@@ -24,8 +24,8 @@ namespace {
 
 // The guide's notation for bytes that do not show (UTF-8, written as escapes because this
 // file is compiled to Windows-1252): a TAB, a blank, and CR LF at the end of each line.
-const std::string kTab = "\xE2\x86\x92";           // U+2192
-const std::string kBlank = "\xC2\xB7";             // U+00B7
+const std::string kTab = "\xE2\x86\x92";  // U+2192
+const std::string kBlank = "\xC2\xB7";  // U+00B7
 const std::string kLineEnd = "\xE2\x90\x8D\xE2\x90\x8A";  // U+240D U+240A
 
 std::string Guide()
@@ -73,7 +73,8 @@ std::string Bytes(const std::string& block)
             // Two-byte UTF-8: U+00A0 to U+00FF are the same bytes in Windows-1252.
             const unsigned code = (static_cast<unsigned char>(block[i]) & 0x1Fu) << 6 |
                                   (static_cast<unsigned char>(block[i + 1]) & 0x3Fu);
-            if (code < 0xA0 || code > 0xFF) ADD_FAILURE() << "U+" << std::hex << code << " is not in the samples' range";
+            if (code < 0xA0 || code > 0xFF)
+                ADD_FAILURE() << "U+" << std::hex << code << " is not in the samples' range";
             bytes += static_cast<char>(code);
             i += 2;
         } else {
@@ -134,7 +135,7 @@ std::string ByteView(const std::string& bytes)
 
 // The guide's example machine: two fixed disks, a CD-ROM drive, a card reader and a
 // network drive, on a German Windows (digit grouping ".").
-constexpr std::int64_t kMiB = 1024 * 1024;
+constexpr std::int64_t kMiB = std::int64_t{1024} * 1024;
 
 FakeDriveQueries ExampleMachine()
 {
@@ -151,10 +152,7 @@ FakeDriveQueries ExampleMachine()
 class MemoryFiles final : public OutputFiles {
 public:
     std::string bytes;
-    std::unique_ptr<OutputFile> Create(const std::string&, unsigned&) override
-    {
-        return std::make_unique<File>(bytes);
-    }
+    std::unique_ptr<OutputFile> Create(const std::string&, unsigned&) override { return std::make_unique<File>(bytes); }
 
 private:
     class File final : public OutputFile {
@@ -202,8 +200,8 @@ TEST(GuideSamples, ExportSamplesAreTheProgramsBytes)
     };
     for (const auto& sample : samples) {
         const std::string written = Export(sample.options, sample.shortLayout);
-        EXPECT_EQ(Bytes(Block(sample.marker)), written)
-            << "the guide's block " << sample.marker << " should read:\n" << Notated(written);
+        EXPECT_EQ(Bytes(Block(sample.marker)), written) << "the guide's block " << sample.marker << " should read:\n"
+                                                        << Notated(written);
     }
 }
 
@@ -240,7 +238,8 @@ FakeRegistry Imported(const std::string& regFile)
             continue;
         }
         const std::size_t equals = line.find("\"=");
-        EXPECT_TRUE(line.front() == '"' && equals != std::string::npos && key == "[HKEY_CURRENT_USER\\Software\\Korvel\\merovant]")
+        EXPECT_TRUE(line.front() == '"' && equals != std::string::npos &&
+                    key == "[HKEY_CURRENT_USER\\Software\\Korvel\\merovant]")
             << line;
         if (equals == std::string::npos) continue;
         const std::string name = line.substr(1, equals - 1), data = line.substr(equals + 2);

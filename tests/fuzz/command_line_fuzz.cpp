@@ -93,8 +93,10 @@ std::string ModelCalls(const std::vector<std::string>& arguments)
         if (argument == "/daily") calls += "ml", target = "\\\\srv\\Logs\\PC-07-20250309.txt";
     }
     calls += 'F';
-    if (target == "?") calls += "AT";
-    else if (target != "*") calls += "E" + target + "|T";
+    if (target == "?")
+        calls += "AT";
+    else if (target != "*")
+        calls += "E" + target + "|T";
     return calls;
 }
 

@@ -99,7 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool shortLayout = input.ConsumeBool();
     const bool longName = input.ConsumeIntegralInRange(0, 15) == 0;
     files.createError = input.ConsumeIntegralInRange(0, 7) == 0 ? input.ConsumeIntegralInRange(1u, 200u) : 0;
-    files.record.kind = input.PickValueInArray({FileKind::Other, FileKind::Other, FileKind::Character, FileKind::Unknown});
+    files.record.kind =
+        input.PickValueInArray({FileKind::Other, FileKind::Other, FileKind::Character, FileKind::Unknown});
     files.record.failingWrite = input.ConsumeIntegralInRange(0u, 40u);
     files.record.writeError = input.ConsumeIntegralInRange(1u, 0xFFFFu);
     files.record.closeError = input.ConsumeIntegralInRange(0, 3) == 0 ? input.ConsumeIntegralInRange(1u, 200u) : 0;
@@ -141,8 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string written;
     for (const auto& block : file.blocks) written += block;
-    FUZZ_CHECK(layout.bytes.starts_with(written),
-               "written " + Visible(written) + "\nlayout " + Visible(layout.bytes));
+    FUZZ_CHECK(layout.bytes.starts_with(written), "written " + Visible(written) + "\nlayout " + Visible(layout.bytes));
     FUZZ_CHECK(!file.writtenAfterClose && file.closes <= 1, "a write after the close, or a second close");
 
     const bool writeFailed = file.failingWrite != 0 && static_cast<unsigned>(file.writes) >= file.failingWrite;

@@ -33,7 +33,7 @@ inline std::string Visible(std::string_view bytes)
     std::abort();
 }
 
-#define FUZZ_CHECK(condition, details)                      \
-    do {                                                    \
-        if (!(condition)) FuzzFail(#condition, (details)); \
+#define FUZZ_CHECK(condition, details)                                                                                 \
+    do {                                                                                                               \
+        if (!(condition)) FuzzFail(#condition, (details));                                                             \
     } while (false)

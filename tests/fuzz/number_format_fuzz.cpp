@@ -96,10 +96,7 @@ std::string ExpectedSize(bool negative, u128 k, char separator)
     return k == 0 ? "0 " : (negative ? "-" : "") + Grouped(Decimal(k), separator) + " ";
 }
 
-std::string ExpectedPercent(bool negative, u128 k)
-{
-    return k == 0 ? " %" : (negative ? "-" : "") + Decimal(k) + " %";
-}
+std::string ExpectedPercent(bool negative, u128 k) { return k == 0 ? " %" : (negative ? "-" : "") + Decimal(k) + " %"; }
 
 std::string Describe(long double v)
 {
@@ -209,8 +206,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the value below 2^128, where K is known exactly; one in eight up to 2^2048, where only
     // the shape of the digits is checked (the program takes long to spell out larger ones,
     // which no drive gives).
-    const int power = (signAndExponent & 0x7000) == 0x7000 ? (signAndExponent & 0x0FFF) - 2048 - 63
-                                                           : (signAndExponent & 0xFF) - 191;
+    const int power =
+        (signAndExponent & 0x7000) == 0x7000 ? (signAndExponent & 0x0FFF) - 2048 - 63 : (signAndExponent & 0xFF) - 191;
     long double any = std::ldexp(static_cast<long double>(significand), power);
     if (signAndExponent & 0x8000) any = -any;
     if (std::isfinite(any)) CheckValue(any, separator);

@@ -21,7 +21,9 @@ namespace {
 class FailingQuery final : public RegistryAccess {
 public:
     FailingQuery(FakeRegistry& registry, int failingQuery, long status)
-        : registry_(registry), failingQuery_(failingQuery), status_(status) {}
+        : registry_(registry), failingQuery_(failingQuery), status_(status)
+    {
+    }
     bool OpenKey(const std::string& path) override { return registry_.OpenKey(path); }
     bool CreateKey(const std::string& path) override { return registry_.CreateKey(path); }
     void CloseKey() noexcept override { registry_.CloseKey(); }
@@ -107,9 +109,9 @@ Expected Model(const FakeKey* key, int failingQuery)
 // The error as the model names it, from the exception's message.
 std::string Classified(const std::string& message)
 {
-    const std::string kind = message.starts_with("Fehler beim Holen der Daten") ? "fetch "
+    const std::string kind = message.starts_with("Fehler beim Holen der Daten")                            ? "fetch "
                              : message.starts_with("Ung") && message.find("Datentyp") != std::string::npos ? "type "
-                                                                                                            : "other ";
+                                                                                                           : "other ";
     const std::size_t quote = message.find('\'');
     return kind + (quote == std::string::npos ? message : message.substr(quote + 1, message.size() - quote - 2));
 }

@@ -79,8 +79,8 @@ private:
 DriveTable HeaderOnly()
 {
     DriveTable table;
-    const char* header[] = {"PC\xE4", "Name", "TYP", "Kapazit\xE4t(KB)", "Frei(KB)", "Frei in %", "Serien-Nr",
-                            "Filesystem"};
+    const char* header[] = {"PC\xE4",   "Name",      "TYP",       "Kapazit\xE4t(KB)",
+                            "Frei(KB)", "Frei in %", "Serien-Nr", "Filesystem"};
     for (int col = 0; col < DriveTable::ColCount; ++col) table.SetCell(col, 0, header[col]);
     return table;
 }
@@ -88,8 +88,8 @@ DriveTable HeaderOnly()
 DriveTable WithDrives()
 {
     DriveTable table = HeaderOnly();
-    const char* fixed[] = {"C:", "SYSTEM PLATTE", "lokale Festplatte", "20.971.520 ", "5.242.880 ", "25 %",
-                           "12AB-34CD", "NTFS"};
+    const char* fixed[] = {"C:",         "SYSTEM PLATTE", "lokale Festplatte", "20.971.520 ",
+                           "5.242.880 ", "25 %",          "12AB-34CD",         "NTFS"};
     for (int col = 0; col < DriveTable::ColCount; ++col) table.SetCell(col, 1, fixed[col]);
     table.SetCell(0, 2, "E:");
     table.SetCell(2, 2, "Wechseldatentr\xE4ger");
@@ -130,7 +130,8 @@ TEST(ExportGrid, DiskFilesGetWholeBlocksAndOneRest)
 {
     DriveTable table = WithDrives();
     for (int row = 1; row < 25; ++row)
-        for (int col = 0; col < DriveTable::ColCount; ++col) table.SetCell(col, row, std::string(static_cast<std::size_t>(col) * 7, static_cast<char>('a' + col)));
+        for (int col = 0; col < DriveTable::ColCount; ++col)
+            table.SetCell(col, row, std::string(static_cast<std::size_t>(col) * 7, static_cast<char>('a' + col)));
     table.SetRowCount(25);
     for (bool shortLayout : {false, true}) {
         FakeFiles files;
@@ -233,9 +234,14 @@ TEST(ExportGrid, OpeningFailuresCreateNothing)
 TEST(EInOutError, MessagesOfTheKnownCodes)
 {
     const std::pair<int, const char*> cases[] = {
-        {2, "Datei nicht gefunden"}, {4, "Zu viele ge\xF6" "ffnete Dateien"},
-        {100, "Versuch hinter dem Dateiende zu lesen"}, {101, "Zu wenig Speicherplatz"},
-        {106, "Ung\xFCltige numerische Eingabe"}, {112, "E/A-Fehler 112"}, {-1, "E/A-Fehler -1"},
+        {2, "Datei nicht gefunden"},
+        {4, "Zu viele ge\xF6"
+            "ffnete Dateien"},
+        {100, "Versuch hinter dem Dateiende zu lesen"},
+        {101, "Zu wenig Speicherplatz"},
+        {106, "Ung\xFCltige numerische Eingabe"},
+        {112, "E/A-Fehler 112"},
+        {-1, "E/A-Fehler -1"},
     };
     for (const auto& [code, message] : cases) EXPECT_EQ(EInOutError(code).Message(), message);
 }

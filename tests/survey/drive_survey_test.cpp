@@ -60,10 +60,10 @@ TEST_F(FillDriveGridTest, ListsKindsInLetterOrderAndMeasuresOnlyFixedAndNetwork)
     AddMixedDrives(queries);
     Fill();
     ASSERT_EQ(table.RowCount(), 7);
-    EXPECT_EQ(RowAt(0), (Row{"PRUEFSTAND", "Name", "TYP", "Kapazität(KB)", "Frei(KB)", "Frei in %", "Serien-Nr",
-                             "Filesystem"}));
-    EXPECT_EQ(RowAt(1), (Row{"C:", "SYSTEM", "lokale Festplatte", "20.971.520 ", "5.242.880 ", "25 %", "12AB-34CD",
-                             "NTFS"}));
+    EXPECT_EQ(RowAt(0),
+              (Row{"PRUEFSTAND", "Name", "TYP", "Kapazität(KB)", "Frei(KB)", "Frei in %", "Serien-Nr", "Filesystem"}));
+    EXPECT_EQ(RowAt(1),
+              (Row{"C:", "SYSTEM", "lokale Festplatte", "20.971.520 ", "5.242.880 ", "25 %", "12AB-34CD", "NTFS"}));
     EXPECT_EQ(RowAt(2), (Row{"D:", "Netz", "Netzwerklaufwerk", "1.048.576 ", "349.525 ", "33 %", "0000-ABCD", "SMB"}));
     EXPECT_EQ(RowAt(3), (Row{"E:", "", "Wechseldatenträger", "", "", "", "", ""}));
     EXPECT_EQ(RowAt(4), (Row{"F:", "", "CD-Rom", "", "", "", "", ""}));
@@ -138,15 +138,15 @@ TEST_F(FillDriveGridTest, ZeroTotalStopsTheRefreshAtThatDrive)
         } catch (const EMathError& e) {
             EXPECT_EQ(e.Message(), c.message);
         }
-        EXPECT_EQ(layout.widthSum, 550);    // widths are in place
-        EXPECT_EQ(layout.driveCount, -1);   // heights and caption are not
-        EXPECT_EQ(table.RowCount(), 5);     // the previous row count stays
+        EXPECT_EQ(layout.widthSum, 550);  // widths are in place
+        EXPECT_EQ(layout.driveCount, -1);  // heights and caption are not
+        EXPECT_EQ(table.RowCount(), 5);  // the previous row count stays
         EXPECT_EQ(table.Cell(3, 0), "Kapazität");
         EXPECT_EQ(table.Cell(1, 2), "LEER");
-        EXPECT_EQ(table.Cell(4, 2), "0 ");       // free space was written
-        EXPECT_EQ(table.Cell(5, 2), "");    // no percentage text
+        EXPECT_EQ(table.Cell(4, 2), "0 ");  // free space was written
+        EXPECT_EQ(table.Cell(5, 2), "");  // no percentage text
         EXPECT_EQ(table.Cell(6, 2), "");
-        EXPECT_EQ(table.Cell(0, 3), "");    // later drives untouched
+        EXPECT_EQ(table.Cell(0, 3), "");  // later drives untouched
     }
 }
 

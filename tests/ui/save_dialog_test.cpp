@@ -31,8 +31,8 @@ TEST(SaveDialog, PlacementCentresAndLeavesTwoThirdsBelow)
     } cases[] = {
         {{0, 0, 1024, 768}, 563, 358, {230, 136}},
         {{1024, 0, 2304, 1024}, 563, 358, {1382, 222}},  // a second monitor to the right
-        {{0, 0, 1024, 768}, 565, 359, {229, 136}},      // odd remainders are dropped
-        {{0, 0, 640, 480}, 700, 500, {-30, -6}},        // larger than the monitor: toward zero
+        {{0, 0, 1024, 768}, 565, 359, {229, 136}},  // odd remainders are dropped
+        {{0, 0, 640, 480}, 700, 500, {-30, -6}},  // larger than the monitor: toward zero
         {{-1280, -200, 0, 824}, 400, 300, {-840, 41}},
     };
     for (const auto& c : cases) EXPECT_EQ(DialogPosition(c.monitor, c.width, c.height), c.at);

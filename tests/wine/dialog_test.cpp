@@ -126,8 +126,7 @@ Rect MonitorOf(HWND window)
 // thread may put the focus into that thread's dialog as a click would.
 class InputOf {
 public:
-    explicit InputOf(HWND window)
-        : user_(GetCurrentThreadId()), form_(GetWindowThreadProcessId(window, nullptr))
+    explicit InputOf(HWND window) : user_(GetCurrentThreadId()), form_(GetWindowThreadProcessId(window, nullptr))
     {
         AttachThreadInput(user_, form_, TRUE);
     }
@@ -330,7 +329,7 @@ TEST_F(DialogTest, ChosenFolderIsKeptAsTheShellGivesIt)
         const char* folder;
     } choices[] = {
         {{VK_DOWN, VK_RETURN}, "D:\\neu"},  // the sibling below the pre-selected folder
-        {{VK_LEFT, VK_RETURN}, "D:\\"},     // the drive itself keeps its backslash
+        {{VK_LEFT, VK_RETURN}, "D:\\"},  // the drive itself keeps its backslash
     };
     for (const auto& choice : choices) {
         quit = false;

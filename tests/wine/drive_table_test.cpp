@@ -73,13 +73,13 @@ TEST_F(DriveTableTest, MixedDrivesInKilobytes)
     EXPECT_EQ(c[6], "0C0C-0C0C");
     // 64 MiB, two 4 KiB pages taken by the label and serial files.
     EXPECT_EQ(RowAt(2), (Row{"D:", "DATEN", "lokale Festplatte", "65.536 ", "65.528 ", "100 %", "12AB-34CD", c[7]}));
-    EXPECT_EQ(RowAt(3), (Row{"E:", "NETZ", "Netzwerklaufwerk", "32.768 ", "32.760 ", "100 %", "0000-ABCD",
-                             RowAt(3)[7]}));
+    EXPECT_EQ(RowAt(3),
+              (Row{"E:", "NETZ", "Netzwerklaufwerk", "32.768 ", "32.760 ", "100 %", "0000-ABCD", RowAt(3)[7]}));
     EXPECT_EQ(RowAt(4), (Row{"F:", "", "Wechseldatentr\xE4ger", "", "", "", "", ""}));
     EXPECT_EQ(RowAt(5), (Row{"G:", "", "CD-Rom", "", "", "", "", ""}));
     EXPECT_EQ(RowAt(6), (Row{"H:", "", "RAM-Disk", "", "", "", "", ""}));
-    EXPECT_EQ(RowAt(7), (Row{"J:", "ZWEITE", "lokale Festplatte", "16.384 ", "16.376 ", "100 %", "0000-0002",
-                             RowAt(7)[7]}));
+    EXPECT_EQ(RowAt(7),
+              (Row{"J:", "ZWEITE", "lokale Festplatte", "16.384 ", "16.376 ", "100 %", "0000-0002", RowAt(7)[7]}));
     EXPECT_FALSE(c[7].empty());
 }
 

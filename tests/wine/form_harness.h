@@ -93,7 +93,8 @@ private:
     {
         while (!stop_) {
             HWND box = FindWindowA("#32770", nullptr);
-            if (box != nullptr && IsWindowVisible(box) && GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) {
+            if (box != nullptr && IsWindowVisible(box) &&
+                GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) {
                 char buffer[512] = {};
                 GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
                 text = buffer;
@@ -149,7 +150,8 @@ protected:
     {
         form.reset();
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {}
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
     }
 
     void Start(std::vector<std::string> arguments = {})
@@ -192,7 +194,10 @@ protected:
         return done();
     }
 
-    static void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
+    static void Send(std::vector<INPUT> inputs)
+    {
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    }
 
     static INPUT Key(WORD vk, bool up)
     {

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr std::array<int, DriveTable::ColCount> kWidths{20, 100, 100, 80, 80, 55, 60, 55};
-constexpr int kPitch = 19;     // 18 pixels of row and 1 of grid line
+constexpr int kPitch = 19;  // 18 pixels of row and 1 of grid line
 constexpr int kCellsWidth = 557;  // the widths and the 7 lines between the columns
 constexpr int kWidth = 570;
 constexpr const char* kHostClass = "MerovantGridTestHost";
@@ -502,7 +502,8 @@ TEST_F(GridTest, HorizontalScrollingKeepsTheDriveColumn)
     ExpectLooks(image, {"drive column", InCell(0, 2), Look::Face});
     ExpectLooks(image, {"line right of the drive column", {ColLeft(1) - 1, RowTop(2) + 9}, Look::LineInFixed});
     // Column 2 now follows the drive column: its right line sits where column 1's was.
-    ExpectLooks(image, {"line after the first shown column", {ColLeft(1) + kWidths[2], RowTop(2) + 9}, Look::LineInData});
+    ExpectLooks(image,
+                {"line after the first shown column", {ColLeft(1) + kWidths[2], RowTop(2) + 9}, Look::LineInData});
     Press(VK_LEFT);
     EXPECT_EQ(BarInfo(SB_HORZ).nPos, 0);
 }

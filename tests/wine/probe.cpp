@@ -71,8 +71,8 @@ int CloseWindowOfClass(const char* className)
 
 int HoldFile(const char* name, int seconds)
 {
-    HANDLE file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "probe: cannot open %s (%lu)\n", name, GetLastError());
         return 2;
@@ -115,6 +115,7 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "regvalue") == 0) return PrintRegistryValue(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "ready") == 0) return GetDesktopWindow() != nullptr ? 0 : 2;
     if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return HoldFile(argv[2], std::atoi(argv[3]));
-    std::fputs("usage: probe messagebox CAPTION | close CLASS | hold FILE SECONDS | ready | regvalue KEY NAME\n", stderr);
+    std::fputs("usage: probe messagebox CAPTION | close CLASS | hold FILE SECONDS | ready | regvalue KEY NAME\n",
+               stderr);
     return 2;
 }

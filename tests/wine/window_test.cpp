@@ -24,7 +24,8 @@ TEST_F(WindowTest, SizesFollowTheListedDrives)
     ClientToScreen(form->Handle(), &origin);
     EXPECT_EQ(grid.left, origin.x);  // the grid sits in the client area's corner
     EXPECT_EQ(grid.top, origin.y);
-    EXPECT_EQ(Caption(), Mtools::ComputerName() + ": \xDC" "bersicht der Laufwerke");
+    EXPECT_EQ(Caption(), Mtools::ComputerName() + ": \xDC"
+                                                  "bersicht der Laufwerke");
 }
 
 TEST_F(WindowTest, MenuTreeStatusBarAndTaskBarEntry)
@@ -36,8 +37,8 @@ TEST_F(WindowTest, MenuTreeStatusBarAndTaskBarEntry)
     EXPECT_EQ(MenuText(bar, 1), "&Optionen");
     HMENU datei = GetSubMenu(bar, 0), optionen = GetSubMenu(bar, 1);
     const std::vector<std::string> dateiItems{"&Aktualisieren\tF5", "&Export...", "", "&Beenden\tAlt+F4"};
-    const std::vector<std::string> optionenItems{"&Nur lokale Festplatten", "Anzeige in &Mbytes", "",
-                                                 "&Daily-Logpfad", "&Kurzer Export"};
+    const std::vector<std::string> optionenItems{"&Nur lokale Festplatten", "Anzeige in &Mbytes", "", "&Daily-Logpfad",
+                                                 "&Kurzer Export"};
     ASSERT_EQ(GetMenuItemCount(datei), 4);
     ASSERT_EQ(GetMenuItemCount(optionen), 5);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(MenuText(datei, i), dateiItems[i]);
@@ -182,7 +183,8 @@ TEST_F(WindowTest, FailedStartupRefreshKeepsDesignHeightAndCaption)
     Start();
     ASSERT_TRUE(Pump([&] { return user.Seen(); }));
     EXPECT_EQ(user.text, "Ung\xFCltige Gleitkommaoperation.");
-    EXPECT_EQ(Caption(), "\xDC" "bersicht der Laufwerke");
+    EXPECT_EQ(Caption(), "\xDC"
+                         "bersicht der Laufwerke");
     const RECT window = OuterRect(form->Handle()), grid = OuterRect(form->GridHandle());
     EXPECT_EQ(Width(window), 580);
     EXPECT_EQ(Width(grid), 570);
