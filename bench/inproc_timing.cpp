@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/report/memory_files.h"
 #include "report/export.h"
 #include "report/file_win.h"
 #include "survey/drive_queries_win.h"
@@ -36,28 +37,6 @@ double MedianMicroseconds(int runs, const std::function<void()>& run)
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
-
-class MemoryFiles final : public OutputFiles {
-public:
-    std::string bytes;
-    std::unique_ptr<OutputFile> Create(const std::string&, unsigned&) override { return std::make_unique<File>(bytes); }
-
-private:
-    class File final : public OutputFile {
-    public:
-        explicit File(std::string& bytes) : bytes_(bytes) { bytes_.clear(); }
-        FileKind Kind() override { return FileKind::Other; }
-        unsigned Write(const char* data, std::size_t size) override
-        {
-            bytes_.append(data, size);
-            return 0;
-        }
-        unsigned Close() override { return 0; }
-
-    private:
-        std::string& bytes_;
-    };
-};
 
 // C: to Z:, all fixed disks with labels, serials and sizes of several terabytes.
 FakeDriveQueries TwentyFourDrives()

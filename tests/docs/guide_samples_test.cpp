@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "../report/memory_files.h"
 #include "app/command_line.h"
 #include "app/fake_registry.h"
 #include "app/settings.h"
@@ -148,28 +149,6 @@ FakeDriveQueries ExampleMachine()
     machine.drives['H'] = {4, {"PROJEKTE", 0x00C4E2A9u, "NTFS"}, {2'097'152 * kMiB, 411'842 * kMiB}};
     return machine;
 }
-
-class MemoryFiles final : public OutputFiles {
-public:
-    std::string bytes;
-    std::unique_ptr<OutputFile> Create(const std::string&, unsigned&) override { return std::make_unique<File>(bytes); }
-
-private:
-    class File final : public OutputFile {
-    public:
-        explicit File(std::string& bytes) : bytes_(bytes) {}
-        FileKind Kind() override { return FileKind::Other; }
-        unsigned Write(const char* data, std::size_t size) override
-        {
-            bytes_.append(data, size);
-            return 0;
-        }
-        unsigned Close() override { return 0; }
-
-    private:
-        std::string& bytes_;
-    };
-};
 
 // What the program writes for the example machine with these options.
 std::string Export(SurveyOptions options, bool shortLayout)
