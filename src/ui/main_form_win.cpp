@@ -100,7 +100,8 @@ void TFMain::CreateControls(HINSTANCE instance)
     SendMessageA(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panelEdges));
     SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kCredit));
     OnSize();
-    SetFocus(grid_);
+    // No SetFocus here: on the still hidden form it would activate it, a costly round
+    // through the window system; the grid takes the focus when the form is first shown.
 }
 
 void TFMain::CreateMenuBar()
