@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/report/memory_files.h"
+#include "../tests/report/fake_files.h"
 #include "report/export.h"
 #include "report/file_win.h"
 #include "survey/drive_queries_win.h"
@@ -77,10 +77,10 @@ int main(int argc, char** argv)
     Report("FillDriveGrid, 24 fixed disks in memory", runs, MedianMicroseconds(runs, [&] {
                FillDriveGrid(table, fake, megabytes, layout, {label, fileSystem});
            }));
-    MemoryFiles memory;
+    FakeFiles memory;
     Report("ExportGrid long, 24 drives, into memory", runs,
            MedianMicroseconds(runs, [&] { ExportGrid(table, false, "x", memory); }));
-    const std::size_t longBytes = memory.bytes.size();
+    const std::size_t longBytes = memory.files.at("x").Bytes().size();
     Report("ExportGrid short, 24 drives, into memory", runs,
            MedianMicroseconds(runs, [&] { ExportGrid(table, true, "x", memory); }));
     WindowsOutputFiles files;

@@ -161,14 +161,10 @@ void TFMain::Export1Click()
     ExportGrid(Save1.FileName);
 }
 
-// The save dialog goes on the monitor of the active form, else of the main form; while
-// the start-up sequence runs there is no main form yet, and it goes on the first monitor.
-HWND TFMain::DialogMonitorWindow() const
-{
-    if (creating_) return nullptr;
-    HWND active = GetActiveWindow();
-    return active == window_ ? active : window_;
-}
+// The save dialog goes on the monitor of the active form, else of the main form: this
+// form is the program's only one. While the start-up sequence runs there is no main form
+// yet, and the dialog goes on the first monitor.
+HWND TFMain::DialogMonitorWindow() const { return creating_ ? nullptr : window_; }
 
 void TFMain::Aktualisieren1Click() { FillDriveGrid(); }
 
@@ -209,12 +205,6 @@ void TFMain::FillDriveGrid()
         Grid::Refresh(grid_);  // the rows written before the error show their new texts
         throw;
     }
-}
-
-void TFMain::ReadVolumeInfo(char drive, std::string& serial)
-{
-    WindowsDriveQueries queries;
-    ::ReadVolumeInfo(queries, drive, serial, VolumeFields{VolumeLabel, FileSystemName});
 }
 
 void TFMain::ExportGrid(const std::string& fileName)
@@ -327,7 +317,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         FormClose();
         DestroyWindow(window_);
         return 0;
-    case WM_DESTROY: PostQuitMessage(Application::ExitCode()); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;  // the message loop gives the exit code
     }
     if (message == taskbarCreated_ && taskbarCreated_ != 0) ReloadNumberSettings();
     return DefWindowProcA(window_, message, wParam, lParam);

@@ -48,7 +48,6 @@ public:
     void FormClose();  // writes the settings; when that raises, the close is abandoned
     void DailyLogpfad1Click();
 
-    void ReadVolumeInfo(char drive, std::string& serial);
     void FillDriveGrid() override;
     void ExportGrid(const std::string& fileName) override;
 

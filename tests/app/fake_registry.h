@@ -99,3 +99,17 @@ public:
 private:
     FakeKey* open_ = nullptr;
 };
+
+// The form's check marks and folder; "applied" lists each value the store set, in order.
+class FakeSettingsForm final : public SettingsTarget {
+public:
+    bool lokal = false, mbytes = false;
+    std::string folder, applied;
+
+    bool LokalChecked() const override { return lokal; }
+    bool MbytesChecked() const override { return mbytes; }
+    std::string DailyLogFolder() const override { return folder; }
+    void SetLokalChecked(bool on) override { lokal = on, applied += on ? "lokal=1;" : "lokal=0;"; }
+    void SetMbytesChecked(bool on) override { mbytes = on, applied += on ? "mbytes=1;" : "mbytes=0;"; }
+    void SetDailyLogFolder(const std::string& text) override { folder = text, applied += "folder=" + text + ";"; }
+};

@@ -14,22 +14,8 @@ using namespace std::string_literals;
 
 const std::string kKey = "Software\\Korvel\\merovant";
 
-// The form's check marks and folder; "applied" lists each value the store set, in order.
-class FakeForm final : public SettingsTarget {
-public:
-    bool lokal = false, mbytes = false;
-    std::string folder, applied;
-
-    bool LokalChecked() const override { return lokal; }
-    bool MbytesChecked() const override { return mbytes; }
-    std::string DailyLogFolder() const override { return folder; }
-    void SetLokalChecked(bool on) override { lokal = on, applied += on ? "lokal=1;" : "lokal=0;"; }
-    void SetMbytesChecked(bool on) override { mbytes = on, applied += on ? "mbytes=1;" : "mbytes=0;"; }
-    void SetDailyLogFolder(const std::string& text) override { folder = text, applied += "folder=" + text + ";"; }
-};
-
 // Loads and returns the message of the error it raised, "" when none.
-std::string Load(FakeRegistry& registry, FakeForm& form)
+std::string Load(FakeRegistry& registry, FakeSettingsForm& form)
 {
     try {
         LoadSettings(registry, form);
@@ -63,7 +49,7 @@ TEST(Settings, LoadsEachValueAsStored)
     for (const auto& c : cases) {
         FakeRegistry registry;
         registry.keys[kKey] = c.values;
-        FakeForm form;
+        FakeSettingsForm form;
         form.folder = "alt";
         EXPECT_EQ(Load(registry, form), "");
         EXPECT_EQ(form.applied, c.applied);
@@ -92,7 +78,7 @@ TEST(Settings, AnErrorKeepsTheValuesReadBeforeIt)
     for (const auto& c : cases) {
         FakeRegistry registry;
         registry.keys[kKey] = c.values;
-        FakeForm form;
+        FakeSettingsForm form;
         EXPECT_EQ(Load(registry, form), c.message);
         EXPECT_EQ(form.applied, c.applied) << c.message;
         EXPECT_FALSE(registry.IsOpen());
@@ -110,7 +96,7 @@ TEST(Settings, AnUnavailableKeyLoadsNothingAndWritesNothing)
         FakeRegistry registry;
         registry.keys[c.path] = {{"Lokal", DWord(1)}, {"Mbyte", DWord(1)}};
         registry.refuseFullAccess = c.refused;
-        FakeForm form;
+        FakeSettingsForm form;
         form.lokal = true;
         EXPECT_EQ(Load(registry, form), "");
         EXPECT_EQ(form.applied, "");
@@ -144,7 +130,7 @@ TEST(Settings, SavesUpToTheFailingWrite)
         FakeRegistry registry;
         registry.keys[kKey] = before;
         registry.failingWrite = c.failing;
-        FakeForm form;
+        FakeSettingsForm form;
         form.lokal = true;
         form.folder = "C:\\Prüfung";
         std::string message;
@@ -182,13 +168,13 @@ TEST(Settings, ASavedStoreLoadsBackWithoutError)
     for (const auto& c : cases) {
         FakeRegistry registry;
         if (c.keyThere) registry.keys[kKey] = c.before;
-        FakeForm form;
+        FakeSettingsForm form;
         EXPECT_EQ(Load(registry, form), c.loadMessage);
         registry.calls.clear();
         SaveSettings(registry, form);
         EXPECT_EQ(registry.calls, "create " + kKey + ";set Lokal;set MByte;set dailylog;close;");
         EXPECT_EQ(registry.keys[kKey], c.after);
-        FakeForm reloaded;
+        FakeSettingsForm reloaded;
         EXPECT_EQ(Load(registry, reloaded), "");
         EXPECT_EQ(std::tie(reloaded.lokal, reloaded.mbytes, reloaded.folder),
                   std::tie(form.lokal, form.mbytes, form.folder));

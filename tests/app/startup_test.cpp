@@ -5,32 +5,9 @@
 
 #include <stdexcept>
 
+#include "fake_startup_host.h"
+
 namespace {
-
-class FakeForm final : public StartupHost {
-public:
-    std::string log;  // the steps in the order they ran
-    bool localOnly = false, megabytes = false, shortExport = false;
-    std::string folder = "C:\\Logs";
-    bool failLoading = false;
-
-    void LoadSettings() override
-    {
-        log += "load;";
-        if (failLoading) throw std::runtime_error("settings");
-    }
-    void ShowDailyLogPath() override { log += "status;"; }
-    void SetLocalOnly() override { localOnly = true; }
-    void SetMegabytes() override { megabytes = true; }
-    void SetShortExport() override { shortExport = true; }
-    std::string DailyLogFolder() const override { return folder; }
-    std::string ComputerName() override { return "PC1"; }
-    LocalDate Today() override { return {2026, 3, 4}; }
-    void FillDriveGrid() override { log += "fill;"; }
-    void Export1Click() override { log += "dialog;"; }
-    void ExportGrid(const std::string& name) override { log += "export " + name + ";"; }
-    void Terminate() override { log += "quit;"; }
-};
 
 std::vector<std::string> Args(std::initializer_list<std::string> arguments)
 {
@@ -57,7 +34,7 @@ TEST(StartupSequence, RunsItsStepsInOrder)
         {Args({"/mb1", "/", "/LOKAL"}), "load;status;fill;"},
     };
     for (const auto& c : cases) {
-        FakeForm form;
+        FakeStartupHost form;
         RunStartupSequence(form, c.arguments);
         EXPECT_EQ(form.log, c.log) << c.arguments.back();
     }
@@ -78,7 +55,7 @@ TEST(StartupSequence, SwitchesOnlyTurnOptionsOn)
         {Args({"/lokal1", "/mbytes"}), false, false, false},
     };
     for (const auto& c : cases) {
-        FakeForm form;
+        FakeStartupHost form;
         RunStartupSequence(form, c.arguments);
         EXPECT_EQ(form.localOnly, c.localOnly) << c.arguments.back();
         EXPECT_EQ(form.megabytes, c.megabytes) << c.arguments.back();
@@ -89,7 +66,7 @@ TEST(StartupSequence, SwitchesOnlyTurnOptionsOn)
 TEST(StartupSequence, TheDailyNameUsesTheFolderUnchanged)
 {
     for (const auto& [folder, name] : {std::pair{"", "\\PC1-20260304.txt"}, {"D:\\", "D:\\\\PC1-20260304.txt"}}) {
-        FakeForm form;
+        FakeStartupHost form;
         form.folder = folder;
         EXPECT_EQ(ApplyArguments(form, Args({"/daily"})), name);
     }
@@ -97,7 +74,7 @@ TEST(StartupSequence, TheDailyNameUsesTheFolderUnchanged)
 
 TEST(StartupSequence, AFailedLoadSkipsEverythingAfterIt)
 {
-    FakeForm form;
+    FakeStartupHost form;
     form.failLoading = true;
     EXPECT_THROW(RunStartupSequence(form, Args({"/daily"})), std::runtime_error);
     EXPECT_EQ(form.log, "load;");

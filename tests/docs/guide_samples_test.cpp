@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "../report/memory_files.h"
+#include "../report/fake_files.h"
 #include "app/command_line.h"
 #include "app/fake_registry.h"
 #include "app/settings.h"
@@ -161,9 +161,9 @@ std::string Export(SurveyOptions options, bool shortLayout)
     std::string label, fileSystem;
     FillDriveGrid(table, machine, options, layout, VolumeFields{label, fileSystem});
     GroupingSeparator = savedSeparator;
-    MemoryFiles files;
+    FakeFiles files;
     ExportGrid(table, shortLayout, "beispiel.txt", files);
-    return files.bytes;
+    return files.files.at("beispiel.txt").Bytes();
 }
 
 TEST(GuideSamples, ExportSamplesAreTheProgramsBytes)
@@ -239,22 +239,10 @@ FakeRegistry Imported(const std::string& regFile)
     return registry;
 }
 
-class LoadedSettings final : public SettingsTarget {
-public:
-    bool lokal = false, mbytes = false;
-    std::string folder;
-    bool LokalChecked() const override { return lokal; }
-    bool MbytesChecked() const override { return mbytes; }
-    std::string DailyLogFolder() const override { return folder; }
-    void SetLokalChecked(bool on) override { lokal = on; }
-    void SetMbytesChecked(bool on) override { mbytes = on; }
-    void SetDailyLogFolder(const std::string& text) override { folder = text; }
-};
-
 TEST(GuideSamples, RegExampleGivesTheDescribedSettingsAndDailyLogName)
 {
     FakeRegistry registry = Imported(Block("reg-sample"));
-    LoadedSettings settings;
+    FakeSettingsForm settings;
     ASSERT_NO_THROW(LoadSettings(registry, settings));
     EXPECT_TRUE(settings.lokal);
     EXPECT_TRUE(settings.mbytes);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/fake_startup_host.h"
 #include "app/startup.h"
 #include "fuzz_check.h"
 
@@ -57,47 +58,35 @@ std::vector<std::string> ModelSplit(std::string_view line)
     return arguments;
 }
 
-// Records the sequence's calls as one text: L(oad) S(tatus bar) l(okal) m(b) k(urz)
-// F(ill) A(sk for a file) E<name>| T(erminate).
-class RecordingHost final : public StartupHost {
-public:
-    std::string calls;
-    void LoadSettings() override { calls += 'L'; }
-    void ShowDailyLogPath() override { calls += 'S'; }
-    void SetLocalOnly() override { calls += 'l'; }
-    void SetMegabytes() override { calls += 'm'; }
-    void SetShortExport() override { calls += 'k'; }
-    std::string DailyLogFolder() const override { return "\\\\srv\\Logs"; }
-    std::string ComputerName() override { return "PC-07"; }
-    LocalDate Today() override { return {2025, 3, 9}; }
-    void FillDriveGrid() override { calls += 'F'; }
-    void Export1Click() override { calls += 'A'; }
-    void ExportGrid(const std::string& fileName) override { calls += "E" + fileName + "|"; }
-    void Terminate() override { calls += 'T'; }
+// What the start-up sequence does with the arguments: the steps it runs and the options
+// it turns on.
+struct Outcome {
+    std::string log = "load;status;fill;";
+    bool localOnly = false, megabytes = false, shortExport = false;
+    bool operator==(const Outcome&) const = default;
 };
 
 // The switch table: each argument lower-cased (A to Z only) and compared as a whole.
-std::string ModelCalls(const std::vector<std::string>& arguments)
+Outcome ModelOutcome(const std::vector<std::string>& arguments)
 {
-    std::string calls = "LS";
+    Outcome outcome;
     std::string target = "*";
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         std::string argument = arguments[i];
         for (char& c : argument)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
         if (argument[0] != '/') target = argument;  // never empty: the list stops before one
-        if (argument == "/lokal") calls += 'l';
-        if (argument == "/mb") calls += 'm';
-        if (argument == "/kurz") calls += 'k';
-        if (argument == "/automatik") calls += "ml", target = "?";
-        if (argument == "/daily") calls += "ml", target = "\\\\srv\\Logs\\PC-07-20250309.txt";
+        if (argument == "/lokal") outcome.localOnly = true;
+        if (argument == "/mb") outcome.megabytes = true;
+        if (argument == "/kurz") outcome.shortExport = true;
+        if (argument == "/automatik") outcome.localOnly = outcome.megabytes = true, target = "?";
+        if (argument == "/daily") outcome.localOnly = outcome.megabytes = true, target = "C:\\Logs\\PC1-20260304.txt";
     }
-    calls += 'F';
     if (target == "?")
-        calls += "AT";
+        outcome.log += "dialog;quit;";
     else if (target != "*")
-        calls += "E" + target + "|T";
-    return calls;
+        outcome.log += "export " + target + ";quit;";
+    return outcome;
 }
 
 }  // namespace
@@ -113,9 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& argument : arguments) quoted += "\"" + argument + "\" ";
     FUZZ_CHECK(SplitCommandLine(quoted) == arguments, "requoted " + Visible(quoted));
 
-    RecordingHost host;
+    FakeStartupHost host;
     RunStartupSequence(host, arguments);
-    FUZZ_CHECK(host.calls == ModelCalls(arguments),
-               "arguments " + Joined(arguments) + "\ncalls " + Visible(host.calls));
+    const Outcome found{host.log, host.localOnly, host.megabytes, host.shortExport};
+    FUZZ_CHECK(found == ModelOutcome(arguments), "arguments " + Joined(arguments) + "\nsteps " + Visible(host.log));
     return 0;
 }

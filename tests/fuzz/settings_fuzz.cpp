@@ -44,18 +44,6 @@ private:
     int queries_ = 0;
 };
 
-// Records what loading applies, in order: "lokal=1;mbyte=0;folder=...;".
-class RecordingTarget final : public SettingsTarget {
-public:
-    std::string applied;
-    bool LokalChecked() const override { return false; }
-    bool MbytesChecked() const override { return false; }
-    std::string DailyLogFolder() const override { return {}; }
-    void SetLokalChecked(bool on) override { applied += on ? "lokal=1;" : "lokal=0;"; }
-    void SetMbytesChecked(bool on) override { applied += on ? "mbyte=1;" : "mbyte=0;"; }
-    void SetDailyLogFolder(const std::string& folder) override { applied += "folder=" + folder + ";"; }
-};
-
 struct Expected {
     std::string applied;
     std::string error;  // "fetch <name>", "type <name>" or empty
@@ -81,7 +69,7 @@ Expected Model(const FakeKey* key, int failingQuery)
         }
         bool on = false;
         for (const unsigned char byte : it->second.data) on = on || byte != 0;
-        expected.applied += std::string(query == 1 ? "lokal=" : "mbyte=") + (on ? "1;" : "0;");
+        expected.applied += std::string(query == 1 ? "lokal=" : "mbytes=") + (on ? "1;" : "0;");
     }
     const auto it = key->find("dailylog");
     if (++query == failingQuery || it == key->end() || it->second.data.empty()) {
@@ -145,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Expected expected = Model(key, failingQuery);
 
     FailingQuery access(registry, failingQuery, status);
-    RecordingTarget target;
+    FakeSettingsForm target;  // records what loading applies, in order
     std::string error;
     try {
         LoadSettings(access, target);

@@ -3,78 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "errors.h"
+#include "fake_files.h"
 #include "survey/drive_table.h"
 
 namespace {
-
-// Files in memory: every WriteFile call is kept as one block.
-struct FakeFile {
-    FileKind kind = FileKind::Other;
-    std::vector<std::string> blocks;
-    unsigned failWriteNumber = 0;  // 1-based write that fails, 0 for none
-    unsigned writeError = 112;
-    unsigned closeError = 0;
-    bool closed = false;
-
-    std::string Bytes() const
-    {
-        std::string all;
-        for (const auto& block : blocks) all += block;
-        return all;
-    }
-};
-
-class FakeFiles final : public OutputFiles {
-public:
-    std::map<std::string, FakeFile> files;
-    unsigned createError = 0;
-    FileKind nextKind = FileKind::Other;
-    int creates = 0;
-
-    std::unique_ptr<OutputFile> Create(const std::string& name, unsigned& errorCode) override
-    {
-        ++creates;
-        if (createError != 0) {
-            errorCode = createError;
-            return nullptr;
-        }
-        FakeFile& file = files[name];
-        // A new file keeps only the failures the test prepared for that name.
-        const FakeFile prepared = file;
-        file = FakeFile{};
-        file.kind = nextKind;
-        file.failWriteNumber = prepared.failWriteNumber;
-        file.closeError = prepared.closeError;
-        return std::make_unique<Handle>(file);
-    }
-
-private:
-    class Handle final : public OutputFile {
-    public:
-        explicit Handle(FakeFile& file) : file_(file) {}
-        FileKind Kind() override { return file_.kind; }
-        unsigned Write(const char* data, std::size_t size) override
-        {
-            if (file_.blocks.size() + 1 == file_.failWriteNumber) {
-                file_.blocks.emplace_back();  // a failed write puts nothing on disk
-                return file_.writeError;
-            }
-            file_.blocks.emplace_back(data, size);
-            return 0;
-        }
-        unsigned Close() override
-        {
-            file_.closed = true;
-            return file_.closeError;
-        }
-
-    private:
-        FakeFile& file_;
-    };
-};
 
 DriveTable HeaderOnly()
 {
