@@ -72,12 +72,13 @@ void Initialize() noexcept
 
 HWND CreateApplicationWindow(HINSTANCE instance)
 {
-    WNDCLASSA windowClass{};
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = ApplicationWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, "MAINICON");
+    windowClass.hIcon = windowClass.hIconSm = Icon(instance);
     windowClass.lpszClassName = kApplicationClass;
-    RegisterClassA(&windowClass);
+    RegisterClassExA(&windowClass);
     const int left = GetSystemMetrics(SM_CXSCREEN) / 2, top = GetSystemMetrics(SM_CYSCREEN) / 2;
     applicationWindow = CreateWindowExA(0, kApplicationClass, Title,
                                         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, left,
@@ -85,6 +86,10 @@ HWND CreateApplicationWindow(HINSTANCE instance)
     if (applicationWindow == nullptr) throw std::runtime_error("Das Anwendungsfenster konnte nicht erzeugt werden");
     return applicationWindow;
 }
+
+// The one icon also serves where Windows shows a small one: it scales it when it draws,
+// while a class without a small icon has a scaled copy made as it is registered.
+HICON Icon(HINSTANCE instance) noexcept { return LoadIconA(instance, "MAINICON"); }
 
 HWND Window() noexcept { return applicationWindow; }
 

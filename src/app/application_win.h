@@ -20,6 +20,8 @@ void Initialize() noexcept;
 // bar on to it.
 HWND CreateApplicationWindow(HINSTANCE instance);
 HWND Window() noexcept;
+// The program's icon (MAINICON), for the application window and the main form.
+HICON Icon(HINSTANCE instance) noexcept;
 void SetMainForm(HWND form) noexcept;
 
 // Posts the quit request; the message loop ends when it takes it.

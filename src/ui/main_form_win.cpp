@@ -16,6 +16,7 @@
 #include "folder_dialog_win.h"
 #include "grid_win.h"
 #include "menu_ids.h"
+#include "status_bar_win.h"
 
 namespace {
 
@@ -45,18 +46,18 @@ SIZE OuterSize(HWND window)
 
 void TFMain::RegisterClasses(HINSTANCE instance)
 {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
     Grid::Register(instance);
+    StatusBar::Register(instance);
 
-    WNDCLASSA windowClass{};
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, "MAINICON");
+    windowClass.hIcon = windowClass.hIconSm = Application::Icon(instance);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
-    if (!RegisterClassA(&windowClass)) throw std::runtime_error("Fensterklasse nicht registriert");
+    if (!RegisterClassExA(&windowClass)) throw std::runtime_error("Fensterklasse nicht registriert");
 }
 
 TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory registry) : registry_(std::move(registry))
@@ -71,7 +72,8 @@ TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory regis
         DestroyMenu(MainMenu1);
         throw std::runtime_error("Das Hauptfenster konnte nicht erzeugt werden");
     }
-    CreateControls(instance);
+    formSize_ = OuterSize(window_);
+    CreateControls();
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 }
 
@@ -80,7 +82,7 @@ TFMain::~TFMain()
     if (window_) DestroyWindow(window_);  // the menu goes with the window
 }
 
-void TFMain::CreateControls(HINSTANCE instance)
+void TFMain::CreateControls()
 {
     font_.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
@@ -91,10 +93,7 @@ void TFMain::CreateControls(HINSTANCE instance)
     SetWindowPos(grid_, nullptr, 0, 0, kDesignGridWidth, kDesignGridHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(grid_, WM_SETFONT, font, FALSE);
 
-    // CCS_NORESIZE: the bar keeps the height given here instead of sizing to its font.
-    StatusBar1 =
-        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN, 0, 0, 0, 0,
-                        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), instance, nullptr);
+    StatusBar1 = StatusBar::Create(window_, kStatusBarId);
     SendMessageA(StatusBar1, WM_SETFONT, font, FALSE);
     int panelEdges[] = {kCreditPanelWidth, -1};
     SendMessageA(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panelEdges));
@@ -254,17 +253,25 @@ void TFMain::SetOuterSize(HWND window, int width, int height)
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Until the first show the form's size is only noted: the show applies it together with
+// the centred position, in one move of the window instead of three.
+void TFMain::SetFormSize(int width, int height)
+{
+    formSize_ = {width, height};
+    if (shown_) SetOuterSize(window_, width, height);
+}
+
 void TFMain::ColumnsLaidOut(int widthSum)
 {
     SetOuterSize(grid_, widthSum + 20, OuterSize(grid_).cy);
-    SetOuterSize(window_, widthSum + 30, OuterSize(window_).cy);
+    SetFormSize(widthSum + 30, formSize_.cy);
     Grid::Refresh(grid_);
 }
 
 void TFMain::RowsLaidOut(int driveCount)
 {
     SetOuterSize(grid_, OuterSize(grid_).cx, (driveCount + 1) * 20);
-    SetOuterSize(window_, OuterSize(window_).cx, OuterSize(grid_).cy + 65);
+    SetFormSize(formSize_.cx, OuterSize(grid_).cy + 65);
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
     SetWindowTextA(window_, caption.c_str());
     Grid::Refresh(grid_);
@@ -279,10 +286,10 @@ void TFMain::OnSize()
 
 void TFMain::ShowCentred()
 {
-    const SIZE size = OuterSize(window_);
-    const int left = std::max<int>(0, (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2);
-    const int top = std::max<int>(0, (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2);
-    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const int left = std::max<int>(0, (GetSystemMetrics(SM_CXSCREEN) - formSize_.cx) / 2);
+    const int top = std::max<int>(0, (GetSystemMetrics(SM_CYSCREEN) - formSize_.cy) / 2);
+    SetWindowPos(window_, nullptr, left, top, formSize_.cx, formSize_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    shown_ = true;
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     SetFocus(grid_);

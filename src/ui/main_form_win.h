@@ -91,8 +91,9 @@ private:
     std::unique_ptr<RegistryAccess> OpenRegistry() const;
     HWND DialogMonitorWindow() const;
     void CreateMenuBar();
-    void CreateControls(HINSTANCE instance);
+    void CreateControls();
     void SetOuterSize(HWND window, int width, int height);
+    void SetFormSize(int width, int height);
 
     using FontHandle = UniqueHandle<HFONT, &DeleteObject>;
     using AcceleratorHandle = UniqueHandle<HACCEL, &DestroyAcceleratorTable>;
@@ -104,4 +105,6 @@ private:
     AcceleratorHandle accelerators_;
     UINT taskbarCreated_ = 0;
     bool creating_ = false;  // the start-up sequence is running
+    bool shown_ = false;  // ShowCentred has run
+    SIZE formSize_{};  // the outer size the layout gave the form
 };

@@ -55,7 +55,13 @@ TEST_F(WindowTest, MenuTreeStatusBarAndTaskBarEntry)
     GetClientRect(form->Handle(), &client);
     EXPECT_EQ(Height(status), 19);
     EXPECT_EQ(Width(status), client.right);
-    EXPECT_NEAR(bar0.right, 115, 2);
+    EXPECT_EQ(bar0.right, 115);
+    RECT bar1{};
+    ASSERT_TRUE(SendMessageA(form->StatusBar1, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&bar1)));
+    EXPECT_EQ(bar1.left, 117);  // two pixels apart, like the common control
+    EXPECT_EQ(bar1.right, client.right);
+    EXPECT_FALSE(SendMessageA(form->StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&bar1)));
+    EXPECT_EQ(LOWORD(SendMessageA(form->StatusBar1, SB_GETTEXTLENGTHA, 1, 0)), 7u);
 
     char title[64] = {};
     GetWindowTextA(Application::Window(), title, sizeof title);

@@ -1,0 +1,189 @@
+// The status bar's panels: their texts, their rectangles and their classic look.
+#include "status_bar_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "../app/application_win.h"
+#include "paint_win.h"
+
+namespace StatusBar {
+namespace {
+
+// The common control's classic geometry: a 2-pixel strip above the panels, 2 pixels
+// between them, and the text 2 pixels in from the panel's sunken edge.
+constexpr int kTopBorder = 2;
+constexpr int kPanelGap = 2;
+constexpr int kTextIndent = 2;
+constexpr int kMaxPanels = 256;
+
+struct Panel {
+    int rightEdge = -1;  // -1: the panel reaches the bar's right end
+    std::string text;
+};
+
+struct State {
+    HWND window = nullptr;
+    HFONT font = nullptr;
+    std::vector<Panel> panels = std::vector<Panel>(1);
+};
+
+State* StateOf(HWND bar) noexcept { return reinterpret_cast<State*>(GetWindowLongPtrA(bar, GWLP_USERDATA)); }
+
+RECT PanelRect(const State& state, int index)
+{
+    RECT client{};
+    GetClientRect(state.window, &client);
+    RECT area{0, kTopBorder, client.right, client.bottom};
+    for (int i = 0; i <= index; ++i) {
+        if (i > 0) area.left = area.right + kPanelGap;
+        const int edge = state.panels[static_cast<std::size_t>(i)].rightEdge;
+        area.right = edge < 0 ? client.right : edge;
+    }
+    return area;
+}
+
+bool IsPanel(const State& state, WPARAM index) { return index < state.panels.size(); }
+
+LRESULT SetParts(State& state, WPARAM count, const int* edges)
+{
+    if (count == 0 || count > kMaxPanels || edges == nullptr) return FALSE;
+    state.panels.resize(count);
+    for (std::size_t i = 0; i < count; ++i) state.panels[i].rightEdge = edges[i];
+    InvalidateRect(state.window, nullptr, TRUE);
+    return TRUE;
+}
+
+LRESULT GetParts(const State& state, WPARAM count, int* edges)
+{
+    if (edges != nullptr)
+        for (std::size_t i = 0; i < std::min<std::size_t>(count, state.panels.size()); ++i)
+            edges[i] = state.panels[i].rightEdge;
+    return static_cast<LRESULT>(state.panels.size());
+}
+
+LRESULT SetText(State& state, WPARAM part, const char* text)
+{
+    const WPARAM index = LOBYTE(part);  // the high byte carries drawing flags
+    if (!IsPanel(state, index)) return FALSE;
+    state.panels[index].text = text ? text : "";
+    const RECT area = PanelRect(state, static_cast<int>(index));
+    InvalidateRect(state.window, &area, TRUE);
+    return TRUE;
+}
+
+LRESULT TextLength(const State& state, WPARAM index)
+{
+    return IsPanel(state, index) ? MAKELRESULT(state.panels[index].text.size(), 0) : 0;
+}
+
+// Like the common control, SB_GETTEXT trusts the caller's buffer to hold the whole text.
+LRESULT GetText(const State& state, WPARAM index, char* buffer)
+{
+    if (!IsPanel(state, index)) return 0;
+    const std::string& text = state.panels[index].text;
+    if (buffer != nullptr) std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return MAKELRESULT(text.size(), 0);
+}
+
+LRESULT GetRect(const State& state, WPARAM index, RECT* area)
+{
+    if (!IsPanel(state, index) || area == nullptr) return FALSE;
+    *area = PanelRect(state, static_cast<int>(index));
+    return TRUE;
+}
+
+void Paint(const State& state, HDC dc)
+{
+    RECT client{};
+    GetClientRect(state.window, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    SelectedObject font(dc, state.font ? state.font : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    for (std::size_t i = 0; i < state.panels.size(); ++i) {
+        RECT area = PanelRect(state, static_cast<int>(i));
+        DrawEdge(dc, &area, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+        area.left += kTextIndent;
+        const std::string& text = state.panels[i].text;
+        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+}
+
+LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case SB_SETPARTS: return SetParts(state, wParam, reinterpret_cast<const int*>(lParam));
+    case SB_GETPARTS: return GetParts(state, wParam, reinterpret_cast<int*>(lParam));
+    case SB_SETTEXTA: return SetText(state, wParam, reinterpret_cast<const char*>(lParam));
+    case SB_GETTEXTA: return GetText(state, wParam, reinterpret_cast<char*>(lParam));
+    case SB_GETTEXTLENGTHA: return TextLength(state, wParam);
+    case SB_GETRECT: return GetRect(state, wParam, reinterpret_cast<RECT*>(lParam));
+    case WM_SIZE: InvalidateRect(state.window, nullptr, TRUE); return 0;
+    case WM_PAINT: {
+        PaintScope paint(state.window);
+        Paint(state, paint.Dc());
+        return 0;
+    }
+    case WM_PRINTCLIENT: Paint(state, reinterpret_cast<HDC>(wParam)); return 0;
+    case WM_SETFONT:
+        state.font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam)) InvalidateRect(state.window, nullptr, TRUE);
+        return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
+    }
+    return DefWindowProcA(state.window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (message == WM_NCCREATE) {
+        auto* state = new (std::nothrow) State;
+        if (state == nullptr) return FALSE;
+        state->window = bar;
+        // The window owns its state from here on: WM_NCDESTROY frees it.
+        SetWindowLongPtrA(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    }
+    State* state = StateOf(bar);
+    if (state == nullptr) return DefWindowProcA(bar, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(bar, GWLP_USERDATA, 0);
+        delete state;
+        return DefWindowProcA(bar, message, wParam, lParam);
+    }
+    try {
+        return HandleMessage(*state, message, wParam, lParam);
+    } catch (...) {
+        // No exception may unwind through user32's frames: report it here.
+        Application::HandleException();
+        return 0;
+    }
+}
+
+}  // namespace
+
+void Register(HINSTANCE instance)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = ClassName;
+    RegisterClassA(&windowClass);
+}
+
+HWND Create(HWND parent, int id)
+{
+    return CreateWindowExA(0, ClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
+}
+
+}  // namespace StatusBar
