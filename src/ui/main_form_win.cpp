@@ -254,7 +254,7 @@ void TFMain::SetOuterSize(HWND window, int width, int height)
 }
 
 // Until the first show the form's size is only noted: the show applies it together with
-// the centred position, in one move of the window instead of three.
+// the centred position.
 void TFMain::SetFormSize(int width, int height)
 {
     formSize_ = {width, height};
@@ -288,9 +288,10 @@ void TFMain::ShowCentred()
 {
     const int left = std::max<int>(0, (GetSystemMetrics(SM_CXSCREEN) - formSize_.cx) / 2);
     const int top = std::max<int>(0, (GetSystemMetrics(SM_CYSCREEN) - formSize_.cy) / 2);
-    SetWindowPos(window_, nullptr, left, top, formSize_.cx, formSize_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Size, position and visibility in one move: each move of a top-level window is a
+    // round through the window system.
+    SetWindowPos(window_, nullptr, left, top, formSize_.cx, formSize_.cy, SWP_NOZORDER | SWP_SHOWWINDOW);
     shown_ = true;
-    ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     SetFocus(grid_);
 }
