@@ -2,13 +2,12 @@
 #include "grid_win.h"
 
 #include <algorithm>
-#include <new>
 #include <optional>
 #include <string>
 
-#include "../app/application_win.h"
 #include "../survey/drive_table.h"
 #include "../unique_handle.h"
+#include "control_win.h"
 #include "paint_win.h"
 
 namespace Grid {
@@ -30,9 +29,15 @@ using UniqueDc = UniqueHandle<HDC, &DeleteDC>;
 using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
 
 struct State {
-    HWND window = nullptr;
-    const DriveTable* table = nullptr;
-    HFONT font = nullptr;
+    State(HWND grid, const CREATESTRUCTA& create)
+        : window(grid), table(static_cast<const DriveTable*>(create.lpCreateParams)),
+          font(reinterpret_cast<HFONT>(SendMessageA(create.hwndParent, WM_GETFONT, 0, 0)))
+    {
+    }
+
+    HWND window;
+    const DriveTable* table;
+    HFONT font;
     // The selection runs from the anchor (where it began) to the caret (where the keyboard
     // and the mouse move); both are data rows, or 0 while the table has none.
     int anchor = 0;
@@ -48,7 +53,7 @@ struct State {
     bool layingOutBars = false;
 };
 
-State* StateOf(HWND grid) noexcept { return reinterpret_cast<State*>(GetWindowLongPtrA(grid, GWLP_USERDATA)); }
+State* StateOf(HWND grid) noexcept { return ControlState<State>(grid); }
 
 // One direction of the grid: the columns across or the rows down. Cell 0 is the fixed one;
 // each cell is followed by a grid line.
@@ -473,56 +478,13 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(state.window, message, wParam, lParam);
 }
 
-bool Attach(HWND grid, const CREATESTRUCTA& create) noexcept
-{
-    auto* state = new (std::nothrow) State;
-    if (state == nullptr) return false;
-    state->window = grid;
-    state->table = static_cast<const DriveTable*>(create.lpCreateParams);
-    state->font = reinterpret_cast<HFONT>(SendMessageA(create.hwndParent, WM_GETFONT, 0, 0));
-    // The window owns its state from here on: WM_NCDESTROY frees it.
-    SetWindowLongPtrA(grid, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    return true;  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
-}
-
-LRESULT CALLBACK WindowProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    // WM_NCDESTROY comes even when creation fails after WM_NCCREATE.
-    if (message == WM_NCCREATE && !Attach(grid, *reinterpret_cast<CREATESTRUCTA*>(lParam))) return FALSE;
-    State* state = StateOf(grid);
-    if (state == nullptr) return DefWindowProcA(grid, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(grid, GWLP_USERDATA, 0);
-        delete state;
-        return DefWindowProcA(grid, message, wParam, lParam);
-    }
-    try {
-        return HandleMessage(*state, message, wParam, lParam);
-    } catch (...) {
-        // No exception may unwind through user32's frames: report it here.
-        Application::HandleException();
-        return 0;
-    }
-}
-
 }  // namespace
 
-void Register(HINSTANCE instance)
-{
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.lpszClassName = ClassName;
-    RegisterClassA(&windowClass);
-}
+void Register(HINSTANCE instance) { RegisterControlClass<State, HandleMessage>(instance, ClassName); }
 
 HWND Create(HWND parent, int id, const DriveTable& table)
 {
-    return CreateWindowExA(0, ClassName, "", kStyle, 0, 0, kDesignWidth, kDesignHeight, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
-                           const_cast<DriveTable*>(&table));
+    return CreateControl(ClassName, kStyle, {kDesignWidth, kDesignHeight}, parent, id, const_cast<DriveTable*>(&table));
 }
 
 void Refresh(HWND grid)

@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
-#include "../app/application_win.h"
+#include "control_win.h"
 #include "paint_win.h"
 
 namespace StatusBar {
@@ -28,12 +27,12 @@ struct Panel {
 };
 
 struct State {
-    HWND window = nullptr;
+    State(HWND bar, const CREATESTRUCTA&) : window(bar) {}
+
+    HWND window;
     HFONT font = nullptr;
     std::vector<Panel> panels = std::vector<Panel>(1);
 };
-
-State* StateOf(HWND bar) noexcept { return reinterpret_cast<State*>(GetWindowLongPtrA(bar, GWLP_USERDATA)); }
 
 RECT PanelRect(const State& state, int index)
 {
@@ -141,49 +140,16 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(state.window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK WindowProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    if (message == WM_NCCREATE) {
-        auto* state = new (std::nothrow) State;
-        if (state == nullptr) return FALSE;
-        state->window = bar;
-        // The window owns its state from here on: WM_NCDESTROY frees it.
-        SetWindowLongPtrA(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    }
-    State* state = StateOf(bar);
-    if (state == nullptr) return DefWindowProcA(bar, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(bar, GWLP_USERDATA, 0);
-        delete state;
-        return DefWindowProcA(bar, message, wParam, lParam);
-    }
-    try {
-        return HandleMessage(*state, message, wParam, lParam);
-    } catch (...) {
-        // No exception may unwind through user32's frames: report it here.
-        Application::HandleException();
-        return 0;
-    }
-}
-
 }  // namespace
 
 void Register(HINSTANCE instance)
 {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = ClassName;
-    RegisterClassA(&windowClass);
+    RegisterControlClass<State, HandleMessage>(instance, ClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
 HWND Create(HWND parent, int id)
 {
-    return CreateWindowExA(0, ClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
+    return CreateControl(ClassName, WS_CHILD | WS_VISIBLE, {0, 0}, parent, id, nullptr);
 }
 
 }  // namespace StatusBar
