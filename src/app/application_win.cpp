@@ -13,6 +13,7 @@
 namespace {
 
 bool startupFailed = false;
+bool terminating = false;
 HWND applicationWindow = nullptr;
 HWND mainForm = nullptr;
 constexpr const char* kApplicationClass = "MerovantApplication";
@@ -95,7 +96,13 @@ HWND Window() noexcept { return applicationWindow; }
 
 void SetMainForm(HWND form) noexcept { mainForm = form; }
 
-void Terminate() noexcept { PostQuitMessage(0); }
+void Terminate() noexcept
+{
+    terminating = true;
+    PostQuitMessage(0);
+}
+
+bool Terminating() noexcept { return terminating; }
 
 void HandleException() noexcept
 {

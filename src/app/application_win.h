@@ -26,6 +26,8 @@ void SetMainForm(HWND form) noexcept;
 
 // Posts the quit request; the message loop ends when it takes it.
 void Terminate() noexcept;
+// The quit request was posted: the run is over once the message loop takes it.
+bool Terminating() noexcept;
 
 // The top-level handler: shows the error in a modal stop box captioned with the title,
 // with the program's other windows disabled. Call it only inside a catch block.

@@ -36,7 +36,6 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     } catch (...) {
         Application::HandleException();
         return 0;  // to WM_NCCREATE, FALSE: without its state the window is not made
-
     }
 }
 

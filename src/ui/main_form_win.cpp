@@ -288,12 +288,16 @@ void TFMain::ShowCentred()
 {
     const int left = std::max<int>(0, (GetSystemMetrics(SM_CXSCREEN) - formSize_.cx) / 2);
     const int top = std::max<int>(0, (GetSystemMetrics(SM_CYSCREEN) - formSize_.cy) / 2);
+    // A scheduled export must not take the keyboard from whatever the user is doing: its
+    // window is on screen for a moment only and handles no input.
+    const bool activate = !Application::Terminating();
     // Size, position and visibility in one move: each move of a top-level window is a
     // round through the window system.
-    SetWindowPos(window_, nullptr, left, top, formSize_.cx, formSize_.cy, SWP_NOZORDER | SWP_SHOWWINDOW);
+    SetWindowPos(window_, nullptr, left, top, formSize_.cx, formSize_.cy,
+                 SWP_NOZORDER | SWP_SHOWWINDOW | (activate ? 0 : SWP_NOACTIVATE));
     shown_ = true;
     UpdateWindow(window_);
-    SetFocus(grid_);
+    if (activate) SetFocus(grid_);
 }
 
 // ---- messages

@@ -55,7 +55,8 @@ public:
     bool Checked(int item) const;
     void SetChecked(int item, bool on);
 
-    // First show: centred on the screen with the size of the start-up refresh.
+    // First show: centred on the screen with the size of the start-up refresh. A run that
+    // is already ending (an unattended export) shows the window without activating it.
     void ShowCentred();
 
     static void RegisterClasses(HINSTANCE instance);

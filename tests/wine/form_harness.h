@@ -154,7 +154,17 @@ protected:
         }
     }
 
+    // Starts the form as the program does and then, as the user would, brings it to the
+    // front.
     void Start(std::vector<std::string> arguments = {})
+    {
+        Open(std::move(arguments));
+        SetForegroundWindow(form->Handle());
+        Pump([] { return false; }, 300);
+    }
+
+    // The program's start: the form, its start-up sequence and its first show.
+    void Open(std::vector<std::string> arguments)
     {
         arguments.insert(arguments.begin(), "merovant.exe");
         form = std::make_unique<TFMain>(GetModuleHandleA(nullptr), Application::Window(),
@@ -167,8 +177,6 @@ protected:
         }
         ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
         form->ShowCentred();
-        SetForegroundWindow(form->Handle());
-        Pump([] { return false; }, 300);
     }
 
     // Runs the message loop as the program does until done() holds or the time is up.

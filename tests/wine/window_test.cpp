@@ -200,4 +200,16 @@ TEST_F(WindowTest, FailedStartupRefreshKeepsDesignHeightAndCaption)
     EXPECT_EQ(client.bottom, 157);
 }
 
+// A scheduled export shows its window for a moment but must not take the keyboard from
+// whatever the user is typing into. Alone in its process: the run's end request stays.
+TEST_F(WindowTest, UnattendedExportShowsTheWindowWithoutActivatingIt)
+{
+    Open({"/mb", "D:\\unbeaufsichtigt.txt"});
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_NE(GetActiveWindow(), form->Handle());
+    EXPECT_NE(GetFocus(), form->GridHandle());
+    EXPECT_TRUE(Pump([&] { return quit; })) << "the run ends";
+    EXPECT_NE(GetFileAttributesA("D:\\unbeaufsichtigt.txt"), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace
