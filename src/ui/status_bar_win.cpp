@@ -90,6 +90,18 @@ LRESULT GetText(const State& state, WPARAM index, char* buffer)
     return MAKELRESULT(text.size(), 0);
 }
 
+// The window's own text is the first panel's, as with the common control: that is what
+// screen readers and other tools that know no status bar ask for.
+LRESULT WindowText(const State& state, WPARAM size, char* buffer)
+{
+    if (size == 0 || buffer == nullptr) return 0;
+    const std::string& text = state.panels.front().text;
+    const std::size_t length = std::min<std::size_t>(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+    return static_cast<LRESULT>(length);
+}
+
 LRESULT GetRect(const State& state, WPARAM index, RECT* area)
 {
     if (!IsPanel(state, index) || area == nullptr) return FALSE;
@@ -124,6 +136,8 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
     case SB_GETTEXTA: return GetText(state, wParam, reinterpret_cast<char*>(lParam));
     case SB_GETTEXTLENGTHA: return TextLength(state, wParam);
     case SB_GETRECT: return GetRect(state, wParam, reinterpret_cast<RECT*>(lParam));
+    case WM_GETTEXT: return WindowText(state, wParam, reinterpret_cast<char*>(lParam));
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(state.panels.front().text.size());
     case WM_SIZE: InvalidateRect(state.window, nullptr, TRUE); return 0;
     case WM_PAINT: {
         PaintScope paint(state.window);

@@ -62,6 +62,9 @@ TEST_F(WindowTest, MenuTreeStatusBarAndTaskBarEntry)
     EXPECT_EQ(bar1.right, client.right);
     EXPECT_FALSE(SendMessageA(form->StatusBar1, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&bar1)));
     EXPECT_EQ(LOWORD(SendMessageA(form->StatusBar1, SB_GETTEXTLENGTHA, 1, 0)), 7u);
+    char windowText[8] = {};  // shorter than the credit: cut, and ended with a zero
+    EXPECT_EQ(GetWindowTextA(form->StatusBar1, windowText, sizeof windowText), 7);
+    EXPECT_EQ(StatusText(0).substr(0, 7), windowText);
 
     char title[64] = {};
     GetWindowTextA(Application::Window(), title, sizeof title);
