@@ -5,20 +5,19 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "../tests/report/fake_files.h"
+#include "app/application_win.h"
 #include "report/export.h"
 #include "report/file_win.h"
 #include "survey/drive_queries_win.h"
 #include "survey/drive_survey.h"
 #include "survey/fake_drives.h"
-#include "survey/float_setting.h"
-#include "survey/number_format.h"
 
 namespace {
 
@@ -64,9 +63,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: inproc_timing FILE\n");
         return 2;
     }
-    EstablishFloatSetting();
-    LoadNumberSettings();
-    ResolveDiskFreeSpaceQuery();
+    Application::Initialize();
     RecordingLayout layout;
     std::string label, fileSystem;
     const SurveyOptions megabytes{false, true};

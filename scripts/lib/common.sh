@@ -17,18 +17,16 @@ REQUIRED_PACKAGES=(
   clang libclang-rt-14-dev zip unzip clang-format clang-tidy cppcheck
 )
 
-# missing_packages [EXTRA...]: the required packages and the extra ones not installed.
 missing_packages() {
   local package
-  for package in "${REQUIRED_PACKAGES[@]}" "$@"; do
+  for package in "${REQUIRED_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || echo "$package"
   done
 }
 
-# ensure_packages [EXTRA...]: installs what is missing of the required and the extra packages.
 ensure_packages() {
   local missing
-  mapfile -t missing < <(missing_packages "$@")
+  mapfile -t missing < <(missing_packages)
   [[ ${#missing[@]} -eq 0 ]] && return 0
   say "installing: ${missing[*]}"
   [[ $(id -u) -eq 0 ]] || die "missing packages (${missing[*]}); run as root or install them with apt-get"

@@ -3,23 +3,19 @@
 
 #include <windows.h>
 
+#include "../unique_handle.h"
+
 namespace {
 
+// After a failed write the handle still closes when the file object goes, so the file is
+// not held until the program ends; its blocks written so far stay.
 class WindowsOutputFile final : public OutputFile {
 public:
     explicit WindowsOutputFile(HANDLE handle) : handle_(handle) {}
-    ~WindowsOutputFile() override
-    {
-        // After a failed write the file is closed here, so it is not held until the
-        // program ends; its blocks written so far stay.
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    WindowsOutputFile(const WindowsOutputFile&) = delete;
-    WindowsOutputFile& operator=(const WindowsOutputFile&) = delete;
 
     FileKind Kind() override
     {
-        switch (GetFileType(handle_)) {
+        switch (GetFileType(handle_.get())) {
         case FILE_TYPE_UNKNOWN: return FileKind::Unknown;
         case FILE_TYPE_CHAR: return FileKind::Character;
         default: return FileKind::Other;
@@ -29,18 +25,13 @@ public:
     unsigned Write(const char* data, std::size_t size) override
     {
         DWORD written = 0;
-        return WriteFile(handle_, data, static_cast<DWORD>(size), &written, nullptr) ? 0 : GetLastError();
+        return WriteFile(handle_.get(), data, static_cast<DWORD>(size), &written, nullptr) ? 0 : GetLastError();
     }
 
-    unsigned Close() override
-    {
-        const HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(handle) ? 0 : GetLastError();
-    }
+    unsigned Close() override { return CloseHandle(handle_.release()) ? 0 : GetLastError(); }
 
 private:
-    HANDLE handle_;
+    UniqueHandle<HANDLE, &CloseHandle> handle_;  // never INVALID_HANDLE_VALUE: Create checks
 };
 
 }  // namespace

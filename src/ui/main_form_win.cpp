@@ -270,8 +270,9 @@ void TFMain::ColumnsLaidOut(int widthSum)
 
 void TFMain::RowsLaidOut(int driveCount)
 {
-    SetOuterSize(grid_, OuterSize(grid_).cx, (driveCount + 1) * 20);
-    SetFormSize(formSize_.cx, OuterSize(grid_).cy + 65);
+    const int gridHeight = (driveCount + 1) * 20;
+    SetOuterSize(grid_, OuterSize(grid_).cx, gridHeight);
+    SetFormSize(formSize_.cx, gridHeight + 65);
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
     SetWindowTextA(window_, caption.c_str());
     Grid::Refresh(grid_);
