@@ -8,15 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/settings.h"
 
 struct IgnoringCase {
-    static char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-    bool operator()(const std::string& a, const std::string& b) const
-    {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                            [](char x, char y) { return Lower(x) < Lower(y); });
-    }
+    bool operator()(const std::string& a, const std::string& b) const { return LowerCaseAscii(a) < LowerCaseAscii(b); }
 };
 
 struct FakeValue {
@@ -42,11 +38,13 @@ using FakeKey = std::map<std::string, FakeValue, IgnoringCase>;
 
 class FakeRegistry final : public RegistryAccess {
 public:
-    static constexpr long FileNotFound = 2, AccessDenied = 5, InvalidHandle = 6, BadPathname = 161;
+    static constexpr long FileNotFound = 2, AccessDenied = 5, InvalidHandle = 6;
 
     std::map<std::string, FakeKey, IgnoringCase> keys;  // subkeys of HKEY_CURRENT_USER
     bool refuseFullAccess = false;
     std::string failingWrite;  // the value name whose RegSetValueExA fails
+    int failingQuery = 0;  // the RegQueryValueExA call (1-based) that fails, 0 for none ...
+    long failingQueryStatus = 0;  // ... with this status
     std::string calls;  // "open <path>;", "create <path>;", "set <name>;", "close;"
 
     bool IsOpen() const { return open_ != nullptr; }
@@ -75,6 +73,7 @@ public:
     }
     long QueryValue(const std::string& name, unsigned long& type, unsigned char* data, unsigned long& size) override
     {
+        if (++queries_ == failingQuery) return failingQueryStatus;
         if (!open_) return InvalidHandle;
         const auto it = open_->find(name);
         if (it == open_->end()) return FileNotFound;
@@ -91,13 +90,14 @@ public:
     {
         calls += "set " + name + ";";
         if (!open_) return InvalidHandle;
-        if (!IgnoringCase{}(name, failingWrite) && !IgnoringCase{}(failingWrite, name)) return AccessDenied;
+        if (LowerCaseAscii(name) == LowerCaseAscii(failingWrite)) return AccessDenied;
         (*open_)[name] = FakeValue{type, {data, data + size}};
         return RegistryStatus::Success;
     }
 
 private:
     FakeKey* open_ = nullptr;
+    int queries_ = 0;
 };
 
 // The form's check marks and folder; "applied" lists each value the store set, in order.

@@ -50,7 +50,6 @@ TEST(Settings, LoadsEachValueAsStored)
         FakeRegistry registry;
         registry.keys[kKey] = c.values;
         FakeSettingsForm form;
-        form.folder = "alt";
         EXPECT_EQ(Load(registry, form), "");
         EXPECT_EQ(form.applied, c.applied);
         EXPECT_EQ(registry.calls, "open " + kKey + ";close;");
@@ -103,6 +102,7 @@ TEST(Settings, AnUnavailableKeyLoadsNothingAndWritesNothing)
         if (c.refused) {
             EXPECT_NO_THROW(SaveSettings(registry, form));
         }
+        EXPECT_EQ(registry.calls.find("set "), std::string::npos) << c.path;
         EXPECT_EQ(registry.keys.size(), 1u) << c.path;
         EXPECT_EQ(registry.keys.begin()->second.size(), 2u) << c.path;
     }

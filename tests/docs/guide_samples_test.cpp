@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 
@@ -19,7 +18,7 @@
 #include "report/export.h"
 #include "survey/drive_survey.h"
 #include "survey/fake_drives.h"
-#include "survey/number_format.h"
+#include "survey/scoped_grouping.h"
 
 namespace {
 
@@ -150,19 +149,26 @@ FakeDriveQueries ExampleMachine()
     return machine;
 }
 
-// What the program writes for the example machine with these options.
-std::string Export(SurveyOptions options, bool shortLayout)
+// The runs the guide shows: the options and layout their switches give.
+struct GuideRun {
+    SurveyOptions options;
+    bool shortLayout;
+};
+constexpr GuideRun kMb{{.localOnly = false, .megabytes = true}, false};
+constexpr GuideRun kKurz{{.localOnly = false, .megabytes = false}, true};
+constexpr GuideRun kDaily{{.localOnly = true, .megabytes = true}, false};
+
+// What the program writes for the example machine in this run.
+std::string Export(const GuideRun& run)
 {
-    const char savedSeparator = GroupingSeparator;
-    GroupingSeparator = '.';
+    const ScopedGrouping grouping('.');
     FakeDriveQueries machine = ExampleMachine();
     DriveTable table;
     RecordingLayout layout;
     std::string label, fileSystem;
-    FillDriveGrid(table, machine, options, layout, VolumeFields{label, fileSystem});
-    GroupingSeparator = savedSeparator;
+    FillDriveGrid(table, machine, run.options, layout, VolumeFields{label, fileSystem});
     FakeFiles files;
-    ExportGrid(table, shortLayout, "beispiel.txt", files);
+    ExportGrid(table, run.shortLayout, "beispiel.txt", files);
     return files.files.at("beispiel.txt").Bytes();
 }
 
@@ -170,15 +176,10 @@ TEST(GuideSamples, ExportSamplesAreTheProgramsBytes)
 {
     const struct {
         const char* marker;
-        SurveyOptions options;
-        bool shortLayout;
-    } samples[] = {
-        {"export-sample: long", {.localOnly = false, .megabytes = true}, false},  // /mb
-        {"export-sample: short", {.localOnly = false, .megabytes = false}, true},  // /kurz
-        {"export-sample: daily", {.localOnly = true, .megabytes = true}, false},  // /daily
-    };
+        GuideRun run;
+    } samples[] = {{"export-sample: long", kMb}, {"export-sample: short", kKurz}, {"export-sample: daily", kDaily}};
     for (const auto& sample : samples) {
-        const std::string written = Export(sample.options, sample.shortLayout);
+        const std::string written = Export(sample.run);
         EXPECT_EQ(Bytes(Block(sample.marker)), written) << "the guide's block " << sample.marker << " should read:\n"
                                                         << Notated(written);
     }
@@ -188,14 +189,10 @@ TEST(GuideSamples, ByteViewsAreTheSamplesBytes)
 {
     const struct {
         const char* marker;
-        SurveyOptions options;
-        bool shortLayout;
-    } views[] = {
-        {"export-bytes: daily", {.localOnly = true, .megabytes = true}, false},
-        {"export-bytes: short", {.localOnly = false, .megabytes = false}, true},
-    };
+        GuideRun run;
+    } views[] = {{"export-bytes: daily", kDaily}, {"export-bytes: short", kKurz}};
     for (const auto& view : views) {
-        const std::string written = ByteView(Export(view.options, view.shortLayout));
+        const std::string written = ByteView(Export(view.run));
         EXPECT_EQ(Block(view.marker), written) << "the guide's block " << view.marker << " should read:\n" << written;
     }
 }
@@ -222,7 +219,7 @@ FakeRegistry Imported(const std::string& regFile)
             << line;
         if (equals == std::string::npos) continue;
         const std::string name = line.substr(1, equals - 1), data = line.substr(equals + 2);
-        FakeKey& values = registry.keys["Software\\Korvel\\merovant"];
+        FakeKey& values = registry.keys[SubkeyPath(kSettingsKey)];
         if (data.starts_with("dword:") && data.size() == 14) {
             values[name] = DWord(static_cast<unsigned>(std::stoul(data.substr(6), nullptr, 16)));
         } else if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {

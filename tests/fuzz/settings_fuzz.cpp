@@ -17,33 +17,6 @@
 
 namespace {
 
-// Forwards to the registry in memory; the query with the given number (1-based) fails.
-class FailingQuery final : public RegistryAccess {
-public:
-    FailingQuery(FakeRegistry& registry, int failingQuery, long status)
-        : registry_(registry), failingQuery_(failingQuery), status_(status)
-    {
-    }
-    bool OpenKey(const std::string& path) override { return registry_.OpenKey(path); }
-    bool CreateKey(const std::string& path) override { return registry_.CreateKey(path); }
-    void CloseKey() noexcept override { registry_.CloseKey(); }
-    long QueryValue(const std::string& name, unsigned long& type, unsigned char* data, unsigned long& size) override
-    {
-        if (++queries_ == failingQuery_) return status_;
-        return registry_.QueryValue(name, type, data, size);
-    }
-    long SetValue(const std::string& name, unsigned long type, const unsigned char* data, unsigned long size) override
-    {
-        return registry_.SetValue(name, type, data, size);
-    }
-
-private:
-    FakeRegistry& registry_;
-    int failingQuery_;
-    long status_;
-    int queries_ = 0;
-};
-
 struct Expected {
     std::string applied;
     std::string error;  // "fetch <name>", "type <name>" or empty
@@ -113,10 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     registry.refuseFullAccess = input.ConsumeBool();
     const bool keyExists = input.ConsumeBool();
     const int failingQuery = input.ConsumeIntegralInRange(0, 5);
-    long status = input.ConsumeIntegral<std::int32_t>();
-    if (status == RegistryStatus::Success) status = RegistryStatus::MoreData;
+    registry.failingQuery = failingQuery;
+    registry.failingQueryStatus = input.ConsumeIntegral<std::int32_t>();
+    if (registry.failingQueryStatus == RegistryStatus::Success) registry.failingQueryStatus = RegistryStatus::MoreData;
     if (keyExists) {
-        FakeKey& key = registry.keys["Software\\Korvel\\merovant"];
+        FakeKey& key = registry.keys[SubkeyPath(kSettingsKey)];
         // The names in any ASCII case: the registry ignores it.
         for (std::string name : {"lokal", "MBYTE", "DailyLog"}) {
             if (!input.ConsumeBool()) continue;
@@ -132,11 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (keyExists && !registry.refuseFullAccess) key = &registry.keys.begin()->second;
     const Expected expected = Model(key, failingQuery);
 
-    FailingQuery access(registry, failingQuery, status);
     FakeSettingsForm target;  // records what loading applies, in order
     std::string error;
     try {
-        LoadSettings(access, target);
+        LoadSettings(registry, target);
     } catch (const ERegistryException& e) {
         error = Classified(e.Message());
     } catch (...) {

@@ -88,12 +88,12 @@ TEST(ExportGrid, CharacterDevicesGetEveryCellAndLineEnd)
     files.nextKind = FileKind::Character;
     ExportGrid(table, false, "NUL", files);
     const auto& blocks = files.files.at("NUL").blocks;
+    ASSERT_EQ(blocks.size(), 3u * 9 + 1);
     EXPECT_EQ(blocks[0], "PC\xE4\t");
     EXPECT_EQ(blocks[8], "\r\n");
     EXPECT_EQ(blocks[9], "C:\t");
     EXPECT_EQ(blocks[10], std::string(128, 'L'));
     EXPECT_EQ(blocks[11], std::string(72, 'L') + "\t");
-    EXPECT_EQ(blocks.size(), 3u * 9 + 1);
 
     FakeFiles shortFiles;
     shortFiles.nextKind = FileKind::Character;
@@ -130,7 +130,9 @@ TEST(ExportGrid, FailuresRaiseTheirCodeAndKeepWrittenBlocks)
         EInOutError);
 }
 
-TEST(ExportGrid, OpeningFailuresCreateNothing)
+// Each failure to open comes out with its code and text; the over-long name is refused
+// before any file is asked for.
+TEST(ExportGrid, OpeningFailuresRaiseTheirCode)
 {
     const struct {
         std::string name;
@@ -158,7 +160,9 @@ TEST(ExportGrid, OpeningFailuresCreateNothing)
             EXPECT_EQ(e.Message(), c.message);
         }
         EXPECT_EQ(files.creates, c.creates);
-        if (c.kind == FileKind::Unknown) EXPECT_TRUE(files.files.at(c.name).closed);
+        if (c.kind == FileKind::Unknown) {
+            EXPECT_TRUE(files.files.at(c.name).closed);
+        }
     }
     FakeFiles longest;
     EXPECT_NO_THROW(ExportGrid(WithDrives(), false, std::string(259, 'n'), longest));

@@ -12,8 +12,8 @@
 struct FakeFile {
     FileKind kind = FileKind::Other;
     std::vector<std::string> blocks;
+    static constexpr unsigned kWriteError = 112;  // ERROR_DISK_FULL
     unsigned failWriteNumber = 0;  // 1-based write that fails, 0 for none
-    unsigned writeError = 112;
     unsigned closeError = 0;
     bool closed = false;
 
@@ -58,7 +58,7 @@ private:
         {
             if (file_.blocks.size() + 1 == file_.failWriteNumber) {
                 file_.blocks.emplace_back();  // a failed write puts nothing on disk
-                return file_.writeError;
+                return FakeFile::kWriteError;
             }
             file_.blocks.emplace_back(data, size);
             return 0;

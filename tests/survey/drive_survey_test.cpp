@@ -5,7 +5,7 @@
 
 #include "errors.h"
 #include "fake_drives.h"
-#include "survey/number_format.h"
+#include "scoped_grouping.h"
 
 namespace {
 
@@ -13,12 +13,7 @@ using Row = std::array<std::string, DriveTable::ColCount>;
 
 class FillDriveGridTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        savedSeparator_ = GroupingSeparator;
-        GroupingSeparator = '.';
-    }
-    void TearDown() override { GroupingSeparator = savedSeparator_; }
+    ScopedGrouping grouping{'.'};
 
     void Fill(SurveyOptions options = {})
     {
@@ -35,9 +30,6 @@ protected:
     DriveTable table{5};
     RecordingLayout layout;
     std::string label, fileSystem;
-
-private:
-    char savedSeparator_ = ',';
 };
 
 constexpr std::int64_t kGiB = 1024LL * 1024 * 1024;

@@ -1,4 +1,5 @@
 // The size and percentage texts: rounding, grouping, signs and the 18-digit step.
+#include "scoped_grouping.h"
 #include "survey/number_format.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +55,8 @@ TEST(FormatSize, SeparatorComesFromTheLocale)
 
 TEST(FormatSize, UsesTheProcessSeparator)
 {
-    const char saved = GroupingSeparator;
-    GroupingSeparator = '\'';
+    const ScopedGrouping grouping('\'');
     EXPECT_EQ(FormatSize(1234.0L), "1'234 ");
-    GroupingSeparator = saved;
 }
 
 struct PercentCase {

@@ -1,7 +1,6 @@
 // The save dialog and the folder browser, used as a user uses them: another thread waits
 // for the dialog, reads it, types and presses keys while the form's thread is inside it.
-#include <shlobj.h>
-
+#include <atomic>
 #include <fstream>
 #include <sstream>
 
@@ -53,9 +52,6 @@ std::string TextOf(HWND window)
 }
 
 bool IsSaveDialog(HWND window) { return ClassOf(window) == "#32770" && TextOf(window) == "Save As"; }
-
-std::string ClassOf(HWND window);
-std::string TextOf(HWND window);
 
 bool IsFolderBrowser(HWND window)
 {
@@ -145,7 +141,6 @@ struct Seen {
     bool placed = false;
     std::string preselected;
     std::string folderWhileOpen = "?";
-    bool done = false;
 };
 
 class DialogTest : public WindowTest {
@@ -160,14 +155,15 @@ protected:
     void AsUser(const std::function<void(Seen&)>& part)
     {
         seen = Seen{};
+        userDone = false;
         user = std::thread([this, part] {
             part(seen);
-            seen.done = true;
+            userDone = true;
         });
     }
     void WaitForUser()
     {
-        ASSERT_TRUE(Pump([&] { return seen.done; }, 20000));
+        ASSERT_TRUE(Pump([&] { return userDone.load(); }, 20000));
         user.join();
     }
 
@@ -221,10 +217,26 @@ protected:
         });
     }
 
+    // "Datei > Export..." through the save dialog, as UseSaveDialog describes.
+    void ExportThroughDialog(const std::string& name, int chooseType = 0)
+    {
+        UseSaveDialog(name, chooseType);
+        Choose('D', 'E');
+        WaitForUser();
+    }
+    // "Optionen > Daily-Logpfad" through the folder browser, pressing the given keys.
+    void BrowseForFolder(std::vector<WORD> keys)
+    {
+        UseFolderBrowser(std::move(keys));
+        Choose('O', 'D');
+        WaitForUser();
+    }
+
     std::string ExpectedExportStart() const { return Mtools::ComputerName() + "\tName\tTYP\tKapazit\xE4t"; }
 
     Rect monitorForDialog;
     Seen seen;
+    std::atomic<bool> userDone{false};  // set by the user's thread, read by the form's
     std::thread user;
 };
 
@@ -232,16 +244,12 @@ TEST_F(DialogTest, SaveDialogProposesTheComputerNameEveryTimeAndIsPlaced)
 {
     Start();
     monitorForDialog = MonitorOf(form->Handle());
-    UseSaveDialog("D:\\eins.txt");
-    Choose('D', 'E');
-    WaitForUser();
+    ExportThroughDialog("D:\\eins.txt");
     EXPECT_EQ(seen.proposedName, Mtools::ComputerName() + ".txt");
     EXPECT_TRUE(seen.placed);
     EXPECT_EQ(FileBytes("D:\\eins.txt").rfind(ExpectedExportStart(), 0), 0u);
 
-    UseSaveDialog("");  // Cancel
-    Choose('D', 'E');
-    WaitForUser();
+    ExportThroughDialog("");  // Cancel
     EXPECT_EQ(seen.proposedName, Mtools::ComputerName() + ".txt");
     EXPECT_FALSE(Exists("D:\\" + Mtools::ComputerName() + ".txt"));
     EXPECT_FALSE(quit);
@@ -253,17 +261,13 @@ TEST_F(DialogTest, ExistingFileIsReplacedAndTheFileTypeIsRemembered)
     std::ofstream("D:\\alt.txt", std::ios::binary) << std::string(1000, 'x');
     Start();
     monitorForDialog = MonitorOf(form->Handle());
-    UseSaveDialog("D:\\alt.txt", 1);
-    Choose('D', 'E');
-    WaitForUser();
+    ExportThroughDialog("D:\\alt.txt", 1);
     EXPECT_EQ(seen.fileType, 0);
     const std::string bytes = FileBytes("D:\\alt.txt");
     EXPECT_EQ(bytes.rfind(ExpectedExportStart(), 0), 0u);
     EXPECT_EQ(bytes.find('x'), std::string::npos);
 
-    UseSaveDialog("");
-    Choose('D', 'E');
-    WaitForUser();
+    ExportThroughDialog("");
     EXPECT_EQ(seen.fileType, 1);  // "Alle Dateien", chosen when last confirmed
 }
 
@@ -294,9 +298,8 @@ TEST_F(DialogTest, EmptyFolderOpensWithoutPreselection)
     registry.keys[kKey]["dailylog"] = Text("");
     CreateDirectoryA("D:\\logs", nullptr);
     Start();
-    UseFolderBrowser({VK_ESCAPE});
-    Choose('O', 'D');
-    WaitForUser();
+    BrowseForFolder({VK_ESCAPE});
+    EXPECT_EQ(seen.folderWhileOpen, "");  // the browser did open
     EXPECT_NE(seen.preselected, "logs");
     EXPECT_EQ(form->DailyLogPath, "");
 }
@@ -308,9 +311,7 @@ TEST_F(DialogTest, MissingFolderOrFileIsEmptiedBeforeTheBrowserShows)
         quit = false;
         registry.keys[kKey]["dailylog"] = Text(folder);
         Start();
-        UseFolderBrowser({VK_ESCAPE});
-        Choose('O', 'D');
-        WaitForUser();
+        BrowseForFolder({VK_ESCAPE});
         EXPECT_EQ(seen.folderWhileOpen, "");
         EXPECT_EQ(form->DailyLogPath, "");
         EXPECT_EQ(StatusText(1), folder);  // the folder the run started with
@@ -335,9 +336,7 @@ TEST_F(DialogTest, ChosenFolderIsKeptAsTheShellGivesIt)
         quit = false;
         registry.keys[kKey]["dailylog"] = Text("D:\\logs");
         Start();
-        UseFolderBrowser(choice.keys);
-        Choose('O', 'D');
-        WaitForUser();
+        BrowseForFolder(choice.keys);
         EXPECT_EQ(seen.preselected, "logs");
         EXPECT_EQ(form->DailyLogPath, choice.folder);
         EXPECT_EQ(StatusText(1), "D:\\logs");

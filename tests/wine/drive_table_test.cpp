@@ -7,11 +7,10 @@
 #include <cstdlib>
 #include <regex>
 
+#include "app/application_win.h"
 #include "errors.h"
 #include "survey/drive_queries_win.h"
 #include "survey/drive_survey.h"
-#include "survey/float_setting.h"
-#include "survey/number_format.h"
 
 namespace {
 
@@ -25,12 +24,7 @@ public:
 
 class DriveTableTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        EstablishFloatSetting();
-        LoadNumberSettings();
-        ResolveDiskFreeSpaceQuery();
-    }
+    static void SetUpTestSuite() { Application::Initialize(); }
     void Fill(SurveyOptions options)
     {
         NoLayout layout;

@@ -17,10 +17,9 @@ declare_drives() {
 d_path() { fixture_unix_path d; }
 
 long_mb() {
-    printf '%s' "$(computer_name)"
-    printf '%s' '\tName\tTYP\tKapazit\xe4t (MB)\tFrei (MB)\tFrei in %%\tSerien-Nr\tFilesystem\t\r\n'
+    mb_header
     printf '%s' 'C:\t\tCD-Rom\t\t\t\t\t\t\r\n'
-    printf '%s' 'D:\tDATEN\tlokale Festplatte\t64 \t64 \t100 %%\t12AB-34CD\tNTFS\t\r\n'
+    d_row
     printf '%s' 'E:\tNETZ\tNetzwerklaufwerk\t32 \t32 \t100 %%\t0000-ABCD\tNTFS\t\r\n'
     printf '%s' 'F:\t\tWechseldatentr\xe4ger\t\t\t\t\t\t\r\n'
 }
@@ -28,13 +27,6 @@ long_mb() {
 short_mb() {
     printf '%s' "$(computer_name)"
     printf '%s' ' Frei (MB) Frei in %%\r\nC:  \r\nD: 64  100 %%\r\nE: 32  100 %%\r\nF:  \r\n'
-}
-
-# /daily: megabytes and fixed disks only.
-daily_long() {
-    printf '%s' "$(computer_name)"
-    printf '%s' '\tName\tTYP\tKapazit\xe4t (MB)\tFrei (MB)\tFrei in %%\tSerien-Nr\tFilesystem\t\r\n'
-    printf '%s' 'D:\tDATEN\tlokale Festplatte\t64 \t64 \t100 %%\t12AB-34CD\tNTFS\t\r\n'
 }
 
 case_named_long() {
@@ -56,7 +48,7 @@ case_daily_into_current_drive_root() {
     fixture_start
     FX_CWD=$(d_path)
     run_merovant_expecting 0 /daily
-    expect_bytes "$(d_path)/$(computer_name)-$(today).txt" "$(daily_long)"
+    expect_bytes "$(d_path)/$(computer_name)-$(today).txt" "$(local_mb_table)"
 }
 
 case_daily_wins_after_a_file_argument() {
@@ -64,7 +56,7 @@ case_daily_wins_after_a_file_argument() {
     fixture_start
     FX_CWD=$(d_path)
     run_merovant_expecting 0 report.txt /daily
-    expect_bytes "$(d_path)/$(computer_name)-$(today).txt" "$(daily_long)"
+    expect_bytes "$(d_path)/$(computer_name)-$(today).txt" "$(local_mb_table)"
     expect_no_file "$(d_path)/report.txt"
 }
 
@@ -73,7 +65,7 @@ case_file_argument_wins_after_daily() {
     fixture_start
     FX_CWD=$(d_path)
     run_merovant_expecting 0 /daily report.txt
-    expect_bytes "$(d_path)/report.txt" "$(daily_long)"
+    expect_bytes "$(d_path)/report.txt" "$(local_mb_table)"
     expect_no_file "$(d_path)/$(computer_name)-$(today).txt"
 }
 

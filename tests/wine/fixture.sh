@@ -11,7 +11,7 @@
 #   (fixture_end runs from the EXIT trap)
 #
 # Mounting (tmpfs, overlay) needs root or CAP_SYS_ADMIN. Without it C: becomes a plain
-# copy (FX_EXACT_SIZES=0), and a test that asks for an exact drive size is skipped (exit 77).
+# copy, and a test that asks for an exact drive size is skipped (exit 77).
 # fixture_begin installs EXIT/INT/TERM traps; a test that needs its own EXIT trap must
 # call fixture_end from it.
 
@@ -19,7 +19,6 @@ FX_ROOT=""
 FX_PREFIX=""
 FX_XVFB_PID=""
 FX_STARTED=0
-export FX_EXACT_SIZES=0   # 1 once fixture_start has put C: on a tmpfs overlay
 FX_MOUNTS=()
 FX_LETTERS=()
 declare -gA FX_TYPE=() FX_LABEL=() FX_SERIAL=() FX_SIZE=()
@@ -119,7 +118,7 @@ _fx_reap_stale() {
 
 fixture_begin() {
     [[ -z $FX_ROOT ]] || { _fx_say "fixture_begin called twice"; return 1; }
-    FX_STARTED=0 FX_EXACT_SIZES=0 FX_MOUNTS=() FX_LETTERS=()
+    FX_STARTED=0 FX_MOUNTS=() FX_LETTERS=()
     FX_TYPE=() FX_LABEL=() FX_SERIAL=() FX_SIZE=()
     _fx_reap_stale
     FX_ROOT=$(mktemp -d /tmp/merovant-wine.XXXXXX)
@@ -182,13 +181,11 @@ _fx_drive_c() {
        mkdir "$layer/upper" "$layer/work" &&
        _fx_mount "$FX_PREFIX/drive_c" -t overlay -o \
            "lowerdir=$FX_TEMPLATE/drive_c,upperdir=$layer/upper,workdir=$layer/work" overlay; then
-        FX_EXACT_SIZES=1
         return 0
     fi
     [[ -z $size ]] || _fx_skip "C: of exact size $size needs tmpfs and overlay mounts (root)"
     _fx_umount_under "$FX_ROOT" || return 1
     FX_MOUNTS=()
-    FX_EXACT_SIZES=0
     cp -a "$FX_TEMPLATE/drive_c/." "$FX_PREFIX/drive_c/"
 }
 

@@ -22,7 +22,7 @@
 
 namespace harness {
 
-inline const std::string kKey = "Software\\Korvel\\merovant";
+inline const std::string kKey = SubkeyPath(kSettingsKey);
 
 // Hands the form a view of one registry in memory that outlives each access.
 class SharedRegistry final : public RegistryAccess {

@@ -79,7 +79,6 @@ public:
 
     static constexpr COLORREF kSentinel = RGB(255, 0, 254);
 
-    int Width() const { return width_; }
     int Height() const { return height_; }
     COLORREF At(int x, int y) const
     {

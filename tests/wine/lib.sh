@@ -19,6 +19,18 @@ computer_name() {
 
 today() { date +%Y%m%d; }
 
+# The long layout in megabytes of the drive set both scripts declare (D: 64 MB "DATEN"):
+# its header line, the D: row, and the whole table of the fixed disks alone (/daily).
+mb_header() {
+    printf '%s' "$(computer_name)"
+    printf '%s' '\tName\tTYP\tKapazit\xe4t (MB)\tFrei (MB)\tFrei in %%\tSerien-Nr\tFilesystem\t\r\n'
+}
+d_row() { printf '%s' 'D:\tDATEN\tlokale Festplatte\t64 \t64 \t100 %%\t12AB-34CD\tNTFS\t\r\n'; }
+local_mb_table() {
+    mb_header
+    d_row
+}
+
 # Starts merovant.exe in the background (working directory FX_CWD); MV_PID is its pid.
 # The first Wine start in a prefix creates its desktop: two programs starting at once
 # may each get a desktop of their own, and then the probe cannot see the program's boxes.

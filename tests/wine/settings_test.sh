@@ -15,16 +15,6 @@ declare_drives() {
     fixture_start
 }
 
-header() {
-    printf '%s' "$(computer_name)"
-    printf '%s' "\\tName\\tTYP\\tKapazit\\xe4t$1\\tFrei$1\\tFrei in %%\\tSerien-Nr\\tFilesystem\\t\\r\\n"
-}
-
-local_mb_table() {
-    header ' (MB)'
-    printf '%s' 'D:\tDATEN\tlokale Festplatte\t64 \t64 \t100 %%\t12AB-34CD\tNTFS\t\r\n'
-}
-
 # An interactive run closed through its window's close command.
 run_and_close() {
     start_merovant "$@"

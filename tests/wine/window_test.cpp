@@ -141,6 +141,8 @@ TEST_F(WindowTest, CloseBoxWritesTheSettings)
     ASSERT_TRUE(ClickUntil([this] { return CloseBox(); }, [&] { return quit; })) << registry.calls;
     EXPECT_FALSE(IsWindow(form->Handle()));
     EXPECT_EQ(registry.keys[kKey]["Lokal"], DWord(1));
+    // The other two are written back unchanged: written, not just left standing.
+    EXPECT_NE(registry.calls.find("set MByte;set dailylog;"), std::string::npos) << registry.calls;
     EXPECT_EQ(registry.keys[kKey]["MByte"], DWord(0));
     EXPECT_EQ(registry.keys[kKey]["dailylog"], Text("D:\\logs"));
 }
