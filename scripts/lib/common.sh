@@ -9,11 +9,13 @@ die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # Debian packages the build and the tests need, by the architecture they come from:
 # clang and its libFuzzer runtime for the fuzz targets, zip for the release package,
-# clang-format, clang-tidy and cppcheck for the lint.
+# clang-format, clang-tidy and cppcheck for the lint. The x86_64 compiler and wine64 serve
+# machines whose kernel runs no 32-bit code (see windows_test_preset).
 REQUIRED_PACKAGES=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xdotool x11-utils imagemagick locales
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 xvfb xdotool x11-utils imagemagick locales
   clang libclang-rt-14-dev zip unzip clang-format clang-tidy cppcheck
 )
 
@@ -44,4 +46,12 @@ build_preset() {
   local preset="$1"
   cmake --preset "$preset" >/dev/null || die "configuring preset $preset failed"
   cmake --build --preset "$preset" -j"$(nproc)" || die "building preset $preset failed"
+}
+
+# The Windows build whose tests this machine can run: win32, the shipped i686 exe under
+# Wine's 32-bit loader; or win64, the same sources built for x86_64 under wine64, where the
+# kernel runs no 32-bit code at all (a Linux kernel with IA-32 emulation switched off:
+# every i386 program, Wine's loader too, fails with "Exec format error").
+windows_test_preset() {
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo win32; else echo win64; fi
 }

@@ -25,6 +25,22 @@ declare -gA FX_TYPE=() FX_LABEL=() FX_SERIAL=() FX_SIZE=()
 
 _fx_say() { printf 'wine fixture: %s\n' "$*" >&2; }
 
+# The Wine the test programs need: MEROVANT_WINE_ARCH (set by the build) is win32 for the
+# i686 build and win64 for the x86_64 one. Debian's `wine` always starts the 32-bit loader
+# when wine32 is installed, so a win64 run puts commands named wine and wine-stable that
+# start the 64-bit loader in front of PATH (wineboot calls wine-stable).
+_fx_wine_arch() {
+    FX_ARCH=${MEROVANT_WINE_ARCH:-win32}
+    [[ $FX_ARCH == win64 ]] || return 0
+    local bin="$FX_ROOT/bin" name
+    mkdir -p "$bin"
+    for name in wine wine-stable; do
+        printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/$name"
+        chmod +x "$bin/$name"
+    done
+    export PATH="$bin:$PATH"
+}
+
 # The template exists and was booted by the installed Wine. After a Wine upgrade every
 # copy would re-run the prefix update on its first start (slow, and it writes into C:).
 _fx_template_ok() {
@@ -39,7 +55,7 @@ _fx_template_ok() {
 # It is built in a temp dir and renamed when complete, so its existence means "ready".
 # An outdated one is renamed first, since running tests may still use it.
 _fx_template() {
-    FX_TEMPLATE=${MEROVANT_WINE_TEMPLATE:-${TMPDIR:-/tmp}/merovant-wine-template-$(id -u)}
+    FX_TEMPLATE=${MEROVANT_WINE_TEMPLATE:-${TMPDIR:-/tmp}/merovant-wine-template-$(id -u)-$FX_ARCH}
     _fx_template_ok && return 0
     mkdir -p "$(dirname "$FX_TEMPLATE")"
     (
@@ -126,10 +142,11 @@ fixture_begin() {
     trap fixture_end EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
+    _fx_wine_arch
     _fx_template || return 1
     _fx_locale
     FX_PREFIX="$FX_ROOT/prefix"
-    export WINEPREFIX="$FX_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
+    export WINEPREFIX="$FX_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH="$FX_ARCH"
     mkdir -p "$FX_PREFIX/drive_c" "$FX_ROOT/drives"
     # .update-timestamp matches the installed Wine, so the first start does not re-run wineboot.
     cp -a "$FX_TEMPLATE"/{system.reg,user.reg,userdef.reg,.update-timestamp,dosdevices} "$FX_PREFIX/" || return 1
