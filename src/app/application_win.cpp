@@ -12,7 +12,7 @@
 
 namespace {
 
-bool startupFailed = false;
+RunReport* runReport = nullptr;
 bool terminating = false;
 HWND applicationWindow = nullptr;
 HWND mainForm = nullptr;
@@ -104,20 +104,23 @@ void Terminate() noexcept
 
 bool Terminating() noexcept { return terminating; }
 
+void SetRunReport(RunReport* report) noexcept { runReport = report; }
+
 void HandleException() noexcept
 {
+    const EventId id = EventIdOfCurrentException();
     try {
         const std::string text = WithClosingPeriod(MessageOfCurrentException());
+        if (runReport && !runReport->Error(id, text)) {
+            Terminate();  // nobody could answer the box: the run ends with exit code 1
+            return;
+        }
         ThreadWindowsDisabled others;
         MessageBoxA(GetActiveWindow(), text.c_str(), Title, MB_OK | MB_ICONSTOP);
     } catch (...) {
         // Out of memory while reporting: nothing better is left than going on.
     }
 }
-
-void MarkStartupFailed() noexcept { startupFailed = true; }
-
-int ExitCode() noexcept { return startupFailed ? 1 : 0; }
 
 }  // namespace Application
 

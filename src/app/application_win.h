@@ -6,6 +6,8 @@
 #include <exception>
 #include <vector>
 
+#include "run_report.h"
+
 namespace Application {
 
 inline constexpr const char* Title = "Merovant";
@@ -29,14 +31,14 @@ void Terminate() noexcept;
 // The quit request was posted: the run is over once the message loop takes it.
 bool Terminating() noexcept;
 
-// The top-level handler: shows the error in a modal stop box captioned with the title,
-// with the program's other windows disabled. Call it only inside a catch block.
-void HandleException() noexcept;
+// The run whose errors the top-level handler reports; without one, every error is shown.
+void SetRunReport(RunReport* report) noexcept;
 
-// Marks that an error reached the top-level handler during the start-up sequence: the
-// process then ends with exit code 1, so a scheduled task sees the failure.
-void MarkStartupFailed() noexcept;
-int ExitCode() noexcept;
+// The top-level handler: shows the error in a modal stop box captioned with the title,
+// with the program's other windows disabled, and hands it to the run's report (the event
+// log). Where nobody sees the session, the box is not shown and the run ends. Call it
+// only inside a catch block.
+void HandleException() noexcept;
 
 }  // namespace Application
 

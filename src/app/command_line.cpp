@@ -61,3 +61,27 @@ std::string DailyLogFileName(const std::string& folder, const std::string& compu
     return folder + "\\" + computerName + "-" + std::to_string(year) + Mtools::ZeroPad2(month) + Mtools::ZeroPad2(day) +
            ".txt";
 }
+
+// A message box expands the TABs; each line stays short enough for a box of normal width.
+const char* const kHelpText =
+    "Merovant listet die Laufwerke C: bis Z: auf.\n"
+    "\n"
+    "merovant.exe [Schalter] [Exportdatei]\n"
+    "\n"
+    "/lokal\tnur lokale Festplatten\n"
+    "/mb\tGrößen in Megabyte statt Kilobyte\n"
+    "/kurz\tkurzer Export: Laufwerk, Frei, Frei in %\n"
+    "/automatik\t/mb und /lokal, dann Export über den Speichern-Dialog\n"
+    "/daily\t/mb und /lokal, dann Export als Tagesprotokoll:\n"
+    "\t<Daily-Logpfad>\\<Computername>-<JJJJMMTT>.txt\n"
+    "?\tExport über den Speichern-Dialog\n"
+    "Exportdatei\tExport in diese Datei (der Name wird klein geschrieben)\n"
+    "/?\tdiese Hilfe\n"
+    "\n"
+    "Nach einem Export endet das Programm. Exitcodes:\n"
+    "0\tErfolg\n"
+    "1\tFehler beim Start oder beim Export\n"
+    "2\tder Aufruf braucht einen Benutzer, aber niemand sieht die Sitzung\n"
+    "\n"
+    "Einstellungen: HKEY_CURRENT_USER\\Software\\Korvel\\merovant\n"
+    "(Lokal, Mbyte, dailylog)";

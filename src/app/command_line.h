@@ -16,3 +16,6 @@ std::string LowerCaseAscii(std::string text);
 
 // "%s\%s-%d%s%s.txt": folder, computer name, year, two-digit month and day.
 std::string DailyLogFileName(const std::string& folder, const std::string& computerName, int year, int month, int day);
+
+// What "/?" shows: the switches, the daily file's name, the exit codes and the settings key.
+extern const char* const kHelpText;

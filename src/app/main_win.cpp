@@ -6,10 +6,17 @@
 #include "../ui/main_form_win.h"
 #include "application_win.h"
 #include "command_line.h"
+#include "run_report_win.h"
 
 namespace {
 
-int RunMessageLoop(TFMain& form)
+constexpr const char* kNoWindowForNobody =
+    "Ohne Exportziel bliebe das Fenster offen, doch niemand sieht diese Sitzung: Es wurde nichts geschrieben.";
+constexpr const char* kNoDialogForNobody =
+    "Der Speichern-Dialog bräuchte einen Benutzer, doch niemand sieht diese Sitzung: Es wurde nichts geschrieben.";
+constexpr const char* kNoHelpForNobody = "Die Hilfe (/?) bräuchte einen Benutzer, doch niemand sieht diese Sitzung.";
+
+int RunMessageLoop(TFMain& form, const RunReport& report)
 {
     ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
     form.ShowCentred();
@@ -21,7 +28,27 @@ int RunMessageLoop(TFMain& form)
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return Application::ExitCode();
+    return report.ExitCode();
+}
+
+int ShowHelp(RunReport& report)
+{
+    if (!report.AnybodyThere()) {
+        report.NeedsPerson(kNoHelpForNobody);
+        return report.ExitCode();
+    }
+    MessageBoxA(nullptr, kHelpText, Application::Title, MB_OK | MB_ICONINFORMATION);
+    return kExitSuccess;
+}
+
+// The events name the file the run was to write; "*" (no export) names none.
+void NoteExportTarget(RunReport& report, const std::string& target) noexcept
+{
+    try {
+        report.SetExportTarget(target == kNoExport ? std::string() : target);
+    } catch (...) {
+        // Out of memory: the event goes without the target.
+    }
 }
 
 }  // namespace
@@ -29,20 +56,44 @@ int RunMessageLoop(TFMain& form)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     Application::Initialize();
+    const char* commandLine = GetCommandLineA();
+    WindowsEventLog events;
+    std::unique_ptr<RunReport> report;
+    std::vector<std::string> arguments;
+    RunRequest request;
+    try {
+        arguments = SplitCommandLine(commandLine);
+        request = RequestOf(arguments);
+        report = std::make_unique<RunReport>(WindowStationVisible(), request.exports, commandLine, events);
+    } catch (...) {
+        return kExitError;  // out of memory before anything could be shown
+    }
+    Application::SetRunReport(report.get());
+    if (request.help) return ShowHelp(*report);
+
     std::unique_ptr<TFMain> form;
     try {
         TFMain::RegisterClasses(instance);
         form = std::make_unique<TFMain>(instance, Application::CreateApplicationWindow(instance));
         Application::SetMainForm(form->Handle());
     } catch (...) {
+        report->StartupFailed();
         Application::HandleException();
-        return 1;
+        return report->ExitCode();
     }
+    StartupState state;
+    state.anybodyThere = report->AnybodyThere();
     try {
-        form->FormCreate(SplitCommandLine(GetCommandLineA()));
+        const StartupEnd end = form->FormCreate(arguments, state);
+        if (end == StartupEnd::NeedsPerson) {
+            report->NeedsPerson(state.exportTarget == kNoExport ? kNoWindowForNobody : kNoDialogForNobody);
+            return report->ExitCode();
+        }
     } catch (...) {
-        Application::MarkStartupFailed();
+        NoteExportTarget(*report, state.exportTarget);
+        report->StartupFailed();
         Application::HandleException();
+        if (!report->AnybodyThere()) return report->ExitCode();  // the window is never shown
     }
-    return RunMessageLoop(*form);
+    return RunMessageLoop(*form, *report);
 }

@@ -11,14 +11,29 @@ std::string DailyLogFileNameNow(StartupHost& host)
     return DailyLogFileName(host.DailyLogFolder(), host.ComputerName(), today.year, today.month, today.day);
 }
 
+// An argument that does not begin with "/" names the export target.
+bool NamesTarget(const std::string& argument) { return argument.empty() || argument.front() != '/'; }
+
 }  // namespace
+
+RunRequest RequestOf(const std::vector<std::string>& arguments)
+{
+    RunRequest request;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string argument = LowerCaseAscii(arguments[i]);
+        if (NamesTarget(argument)) request.exports = argument != kNoExport;
+        if (argument == "/automatik" || argument == "/daily") request.exports = true;
+        if (argument == "/?") request.help = true;
+    }
+    return request;
+}
 
 std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& arguments)
 {
     std::string exportTarget = kNoExport;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string argument = LowerCaseAscii(arguments[i]);
-        if (argument.empty() || argument.front() != '/') exportTarget = argument;
+        if (NamesTarget(argument)) exportTarget = argument;
         if (argument == "/lokal") {
             host.SetLocalOnly();
         } else if (argument == "/mb") {
@@ -38,16 +53,26 @@ std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& ar
     return exportTarget;
 }
 
-void RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments)
+StartupEnd RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments, StartupState& state)
 {
     host.LoadSettings();
     host.ShowDailyLogPath();
-    const std::string exportTarget = ApplyArguments(host, arguments);
+    state.exportTarget = ApplyArguments(host, arguments);
     host.FillDriveGrid();
-    if (exportTarget == kNoExport) return;
+    const std::string& exportTarget = state.exportTarget;
+    const bool waitsForPerson = exportTarget == kNoExport || exportTarget == kAskForFile;
+    if (waitsForPerson && !state.anybodyThere) return StartupEnd::NeedsPerson;
+    if (exportTarget == kNoExport) return StartupEnd::WindowStays;
     if (exportTarget == kAskForFile)
         host.Export1Click();
     else
         host.ExportGrid(exportTarget);
     host.Terminate();
+    return StartupEnd::Ending;
+}
+
+void RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments)
+{
+    StartupState interactive;
+    RunStartupSequence(host, arguments, interactive);
 }

@@ -32,8 +32,29 @@ public:
 inline const std::string kNoExport = "*";
 inline const std::string kAskForFile = "?";
 
+// What the command line asks of the run, read before anything else happens.
+struct RunRequest {
+    bool help = false;  // "/?" anywhere: the switches are shown and nothing else is done
+    bool exports = false;  // a file name, /daily, /automatik or ? is the last word on the target
+};
+RunRequest RequestOf(const std::vector<std::string>& arguments);
+
 // Applies arguments 1 to n in order and returns the export target they leave.
 std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& arguments);
 
-// The whole sequence. An exception ends it where it arises; the caller shows it.
+enum class StartupEnd {
+    WindowStays,  // no export: the user drives the window
+    Ending,  // the export ran and the quit request is posted
+    NeedsPerson,  // nobody sees the session, and the window or the save dialog would wait
+};
+
+// What the sequence knows before it starts, and learns on the way.
+struct StartupState {
+    bool anybodyThere = true;
+    std::string exportTarget = kNoExport;  // set once the arguments are applied
+};
+
+// The whole sequence. An exception ends it where it arises; the caller shows it. Where
+// nobody sees the session, the sequence stops short of the window and the save dialog.
+StartupEnd RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments, StartupState& state);
 void RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments);

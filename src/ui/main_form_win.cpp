@@ -143,12 +143,18 @@ void TFMain::SetChecked(int item, bool on)
 
 void TFMain::FormCreate(const std::vector<std::string>& arguments)
 {
+    StartupState interactive;
+    FormCreate(arguments, interactive);
+}
+
+StartupEnd TFMain::FormCreate(const std::vector<std::string>& arguments, StartupState& state)
+{
     struct Creating {
         bool& flag;
         explicit Creating(bool& f) : flag(f) { flag = true; }
         ~Creating() { flag = false; }
     } creating(creating_);
-    RunStartupSequence(*this, arguments);
+    return RunStartupSequence(*this, arguments, state);
 }
 
 void TFMain::Beenden1Click() { Application::Terminate(); }

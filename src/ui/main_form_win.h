@@ -40,6 +40,7 @@ public:
 
     // Event handlers.
     void FormCreate(const std::vector<std::string>& arguments);
+    StartupEnd FormCreate(const std::vector<std::string>& arguments, StartupState& state);
     void Beenden1Click();
     void Export1Click() override;
     void Aktualisieren1Click();

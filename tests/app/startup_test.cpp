@@ -72,13 +72,62 @@ TEST(StartupSequence, TheDailyNameUsesTheFolderUnchanged)
     }
 }
 
+TEST(StartupSequence, NobodyThereStopsShortOfTheWindowAndTheDialog)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        const char* log;
+        StartupEnd end;
+    } cases[] = {
+        {Args({}), "load;status;fill;", StartupEnd::NeedsPerson},
+        {Args({"?"}), "load;status;fill;", StartupEnd::NeedsPerson},
+        {Args({"/automatik"}), "load;status;fill;", StartupEnd::NeedsPerson},
+        {Args({"x.txt", "*"}), "load;status;fill;", StartupEnd::NeedsPerson},
+        {Args({"/daily"}), "load;status;fill;export C:\\Logs\\PC1-20260304.txt;quit;", StartupEnd::Ending},
+        {Args({"Out.TXT"}), "load;status;fill;export out.txt;quit;", StartupEnd::Ending},
+    };
+    for (const auto& c : cases) {
+        FakeStartupHost form;
+        StartupState state;
+        state.anybodyThere = false;
+        EXPECT_EQ(RunStartupSequence(form, c.arguments, state), c.end) << c.arguments.size();
+        EXPECT_EQ(form.log, c.log) << c.arguments.size();
+    }
+}
+
+TEST(StartupSequence, TheRequestIsReadBeforeAnythingRuns)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        bool help, exports;
+    } cases[] = {
+        {Args({}), false, false},
+        {Args({"/mb", "/kurz", "/lokal"}), false, false},
+        {Args({"Out.TXT"}), false, true},
+        {Args({"/DAILY"}), false, true},
+        {Args({"/automatik"}), false, true},
+        {Args({"?"}), false, true},
+        {Args({"x.txt", "*"}), false, false},
+        {Args({"*", "/daily"}), false, true},
+        {Args({"/daily", "/?"}), true, true},
+        {Args({"/?1"}), false, false},
+    };
+    for (const auto& c : cases) {
+        const RunRequest request = RequestOf(c.arguments);
+        EXPECT_EQ(request.help, c.help) << c.arguments.back();
+        EXPECT_EQ(request.exports, c.exports) << c.arguments.back();
+    }
+}
+
 TEST(StartupSequence, AFailedLoadSkipsEverythingAfterIt)
 {
     FakeStartupHost form;
     form.failLoading = true;
-    EXPECT_THROW(RunStartupSequence(form, Args({"/daily"})), std::runtime_error);
+    StartupState state;
+    EXPECT_THROW(RunStartupSequence(form, Args({"/daily"}), state), std::runtime_error);
     EXPECT_EQ(form.log, "load;");
     EXPECT_FALSE(form.megabytes);
+    EXPECT_EQ(state.exportTarget, kNoExport);
 }
 
 }  // namespace

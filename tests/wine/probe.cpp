@@ -5,6 +5,11 @@
 //   probe hold FILE SECONDS    opens FILE without any sharing, prints "held", waits
 //   probe ready                makes sure the prefix's desktop exists, then ends
 //   probe regvalue KEY NAME    prints a value under HKEY_CURRENT_USER as "TYPE HEXBYTES"
+//   probe hidden SECONDS EXE [ARGS...]
+//                              runs EXE on a desktop of a window station nobody sees, as
+//                              a scheduled task that runs whether the user is logged on or
+//                              not; exits with its exit code, or kills it after SECONDS
+//                              and exits with 124
 #include <windows.h>
 
 #include <fcntl.h>
@@ -105,6 +110,60 @@ int PrintRegistryValue(const char* keyPath, const char* name)
     return 0;
 }
 
+// The arguments as one command line, each quoted where it holds a blank or is empty.
+std::string CommandLineOf(int argc, char** argv)
+{
+    std::string line;
+    for (int i = 0; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!line.empty()) line += ' ';
+        if (argument.empty() || argument.find_first_of(" \t") != std::string::npos)
+            line += '"' + argument + '"';
+        else
+            line += argument;
+    }
+    return line;
+}
+
+int RunOnHiddenDesktop(int seconds, int argc, char** argv)
+{
+    HWINSTA ownStation = GetProcessWindowStation();
+    HWINSTA station = CreateWindowStationA("MerovantHidden", 0, WINSTA_ALL_ACCESS, nullptr);
+    if (station == nullptr || !SetProcessWindowStation(station)) {
+        std::fprintf(stderr, "probe: no window station (%lu)\n", GetLastError());
+        return 2;
+    }
+    HDESK desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(ownStation);
+    if (desktop == nullptr) {
+        std::fprintf(stderr, "probe: no desktop (%lu)\n", GetLastError());
+        return 2;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    char desktopName[] = "MerovantHidden\\Default";
+    startup.lpDesktop = desktopName;
+    std::string commandLine = CommandLineOf(argc, argv);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::fprintf(stderr, "probe: cannot start %s (%lu)\n", commandLine.c_str(), GetLastError());
+        return 2;
+    }
+    CloseHandle(process.hThread);
+    DWORD exitCode = 124;
+    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    } else {
+        std::fprintf(stderr, "probe: %s still running after %d s\n", commandLine.c_str(), seconds);
+        TerminateProcess(process.hProcess, 124);
+    }
+    CloseHandle(process.hProcess);
+    CloseDesktop(desktop);
+    CloseWindowStation(station);
+    return static_cast<int>(exitCode);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -115,7 +174,9 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "regvalue") == 0) return PrintRegistryValue(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "ready") == 0) return GetDesktopWindow() != nullptr ? 0 : 2;
     if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return HoldFile(argv[2], std::atoi(argv[3]));
-    std::fputs("usage: probe messagebox CAPTION | close CLASS | hold FILE SECONDS | ready | regvalue KEY NAME\n",
+    if (argc >= 4 && std::strcmp(argv[1], "hidden") == 0) return RunOnHiddenDesktop(std::atoi(argv[2]), argc - 3, argv + 3);
+    std::fputs("usage: probe messagebox CAPTION | close CLASS | hold FILE SECONDS | ready | regvalue KEY NAME\n"
+               "       | hidden SECONDS EXE [ARGS...]\n",
                stderr);
     return 2;
 }

@@ -1,0 +1,50 @@
+// The run's exit code and its events.
+#include "run_report.h"
+
+#include "../errors.h"
+
+EventId EventIdOfCurrentException() noexcept
+{
+    try {
+        throw;
+    } catch (const EInOutError&) {
+        return EventId::ExportFailed;  // file errors arise in the export alone
+    } catch (const ERegistryException&) {
+        return EventId::SettingsUnreadable;
+    } catch (...) {
+        return EventId::OtherError;
+    }
+}
+
+RunReport::RunReport(bool anybodyThere, bool unattended, const std::string& commandLine, EventSink& events)
+    : anybodyThere_(anybodyThere), unattended_(unattended), commandLine_(commandLine), events_(events)
+{
+}
+
+bool RunReport::Error(EventId id, const std::string& shownText) noexcept
+{
+    if (unattended_ || !anybodyThere_) Write(id, shownText);
+    if (!anybodyThere_) failed_ = true;  // nobody can answer a box: the run ends here
+    return anybodyThere_;
+}
+
+void RunReport::NeedsPerson(const std::string& reason) noexcept
+{
+    needsPerson_ = true;
+    Write(EventId::NeedsPerson, reason);
+}
+
+int RunReport::ExitCode() const noexcept
+{
+    if (failed_) return kExitError;  // an error outweighs a missing person
+    return needsPerson_ ? kExitNeedsPerson : kExitSuccess;
+}
+
+void RunReport::Write(EventId id, const std::string& text) noexcept
+{
+    try {
+        events_.Report(id, {text, commandLine_, exportTarget_});
+    } catch (...) {
+        // Out of memory while copying the texts: the exit code still tells.
+    }
+}

@@ -1,0 +1,63 @@
+// How a run ends and whom it tells: a person at the screen, or nobody (a scheduled task in
+// a session nobody sees) and the Windows event log instead. Decided once at start.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The ids of the program's events; the message table in the exe gives each its text.
+enum class EventId : unsigned {
+    ExportFailed = 1,
+    SettingsUnreadable = 2,
+    OtherError = 3,
+    NeedsPerson = 4,
+};
+
+// The process exit codes a scheduled task reports.
+enum ExitCode : int {
+    kExitSuccess = 0,
+    kExitError = 1,  // an error reached the top-level handler during start-up
+    kExitNeedsPerson = 2,  // the run needs a person, and nobody can see its session
+};
+
+// Writes one error event; a failure to write is swallowed: the box or the exit code tells.
+class EventSink {
+public:
+    virtual ~EventSink() = default;
+    virtual void Report(EventId id, const std::vector<std::string>& strings) noexcept = 0;
+};
+
+// The event id of the error being handled; call it inside a catch block only.
+EventId EventIdOfCurrentException() noexcept;
+
+class RunReport {
+public:
+    // unattended: the command line asks for an export (a file, /daily, /automatik or ?).
+    RunReport(bool anybodyThere, bool unattended, const std::string& commandLine, EventSink& events);
+
+    bool AnybodyThere() const noexcept { return anybodyThere_; }
+    // The export's file name, "?" or nothing: the events' third text.
+    void SetExportTarget(std::string target) { exportTarget_ = std::move(target); }
+
+    // An error reached the top-level handler with the text its box shows. Writes the event
+    // where the run is unattended or nobody sees it; returns whether to show the box.
+    // Where nobody sees it, the run is to end at once with exit code 1.
+    bool Error(EventId id, const std::string& shownText) noexcept;
+    // The error ended the start-up sequence: the run ends with exit code 1.
+    void StartupFailed() noexcept { failed_ = true; }
+    // Nobody sees the session, and the run would now wait for a person: the event, exit code 2.
+    void NeedsPerson(const std::string& reason) noexcept;
+
+    int ExitCode() const noexcept;
+
+private:
+    void Write(EventId id, const std::string& text) noexcept;
+
+    bool anybodyThere_;
+    bool unattended_;
+    std::string commandLine_;
+    std::string exportTarget_;
+    EventSink& events_;
+    bool failed_ = false;
+    bool needsPerson_ = false;
+};

@@ -1,0 +1,17 @@
+// Whether anybody can see this session, and the Windows event log.
+#pragma once
+
+#include "run_report.h"
+
+// Asks once whether the process's window station is visible. A scheduled task that runs
+// whether the user is logged on or not, or as another account, gets one that is not:
+// there a message box waits for good. A failed query counts as visible.
+bool WindowStationVisible() noexcept;
+
+// The Application log under the source "Merovant", opened for each event. The program
+// never registers the source itself (that needs HKLM): until an administrator does, the
+// Event Viewer shows the texts without the message table's wording.
+class WindowsEventLog final : public EventSink {
+public:
+    void Report(EventId id, const std::vector<std::string>& strings) noexcept override;
+};
