@@ -27,6 +27,6 @@ void WindowsEventLog::Report(EventId id, const std::vector<std::string>& strings
     } catch (...) {
         return;
     }
-    ReportEventA(source.get(), EVENTLOG_ERROR_TYPE, 0, static_cast<DWORD>(id), nullptr,
-                 static_cast<WORD>(texts.size()), 0, texts.data(), nullptr);
+    ReportEventA(source.get(), EVENTLOG_ERROR_TYPE, 0, static_cast<DWORD>(id), nullptr, static_cast<WORD>(texts.size()),
+                 0, texts.data(), nullptr);
 }

@@ -5,6 +5,7 @@
 //   probe hold FILE SECONDS    opens FILE without any sharing, prints "held", waits
 //   probe ready                makes sure the prefix's desktop exists, then ends
 //   probe regvalue KEY NAME    prints a value under HKEY_CURRENT_USER as "TYPE HEXBYTES"
+//   probe eventtext EXE ID     prints the text of an event id from EXE's message table
 //   probe hidden SECONDS EXE [ARGS...]
 //                              runs EXE on a desktop of a window station nobody sees, as
 //                              a scheduled task that runs whether the user is logged on or
@@ -110,6 +111,22 @@ int PrintRegistryValue(const char* keyPath, const char* name)
     return 0;
 }
 
+int PrintEventText(const char* exe, unsigned long id)
+{
+    HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char* text = nullptr;
+    if (module == nullptr ||
+        !FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                        module, id, 0, reinterpret_cast<char*>(&text), 0, nullptr)) {
+        std::fprintf(stderr, "probe: no text for event %lu in %s (%lu)\n", id, exe, GetLastError());
+        return 2;
+    }
+    std::fputs(text, stdout);
+    LocalFree(text);
+    FreeLibrary(module);
+    return 0;
+}
+
 // The arguments as one command line, each quoted where it holds a blank or is empty.
 std::string CommandLineOf(int argc, char** argv)
 {
@@ -145,8 +162,7 @@ int RunOnHiddenDesktop(int seconds, int argc, char** argv)
     startup.lpDesktop = desktopName;
     std::string commandLine = CommandLineOf(argc, argv);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         std::fprintf(stderr, "probe: cannot start %s (%lu)\n", commandLine.c_str(), GetLastError());
         return 2;
     }
@@ -174,9 +190,12 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "regvalue") == 0) return PrintRegistryValue(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "ready") == 0) return GetDesktopWindow() != nullptr ? 0 : 2;
     if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return HoldFile(argv[2], std::atoi(argv[3]));
-    if (argc >= 4 && std::strcmp(argv[1], "hidden") == 0) return RunOnHiddenDesktop(std::atoi(argv[2]), argc - 3, argv + 3);
+    if (argc == 4 && std::strcmp(argv[1], "eventtext") == 0)
+        return PrintEventText(argv[2], std::strtoul(argv[3], nullptr, 10));
+    if (argc >= 4 && std::strcmp(argv[1], "hidden") == 0)
+        return RunOnHiddenDesktop(std::atoi(argv[2]), argc - 3, argv + 3);
     std::fputs("usage: probe messagebox CAPTION | close CLASS | hold FILE SECONDS | ready | regvalue KEY NAME\n"
-               "       | hidden SECONDS EXE [ARGS...]\n",
+               "       | eventtext EXE ID | hidden SECONDS EXE [ARGS...]\n",
                stderr);
     return 2;
 }

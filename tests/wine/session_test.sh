@@ -115,6 +115,18 @@ case_help_box() {
     [[ $MV_RC == 0 ]] || fail "exit code $MV_RC after the help"
     [[ -z $(ls "$(fixture_unix_path d)") ]] || fail "the help wrote a file"
     expect_settings_value Lokal "no key"
+
+    # The Event Viewer's texts: the message table in the exe, one per event id.
+    cp "$MEROVANT_EXE" "$FX_PREFIX/drive_c/merovant.exe"
+    local id
+    local -A texts=([1]='Der Export ist fehlgeschlagen: %1' [2]='konnten nicht gelesen werden: %1'
+        [3]='Fehler: %1' [4]='Der Aufruf braucht einen angemeldeten Benutzer')
+    for id in 1 2 3 4; do
+        probe eventtext 'C:\merovant.exe' "$id" >"$FX_ROOT/event.txt" || { cat "$FX_ROOT/probe.err" >&2; fail "no text for event $id"; }
+        grep -qF -- "${texts[$id]}" "$FX_ROOT/event.txt" && grep -q 'Befehlszeile: %2' "$FX_ROOT/event.txt" ||
+            { cat "$FX_ROOT/event.txt" >&2; fail "event $id has the wrong text"; }
+    done
+    ! probe eventtext 'C:\merovant.exe' 5 >/dev/null || fail "event 5 should have no text"
 }
 
 run_case "$@"
