@@ -1,12 +1,18 @@
 # Cross-compiles the 32-bit Windows program with mingw-w64's POSIX-thread compilers.
+# mingw-x86_64.cmake reuses it, with another processor, for the 64-bit test build.
+if(NOT DEFINED MEROVANT_MINGW_PROCESSOR)
+  set(MEROVANT_MINGW_PROCESSOR i686)
+endif()
+set(mingw ${MEROVANT_MINGW_PROCESSOR}-w64-mingw32)
+
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_SYSTEM_PROCESSOR ${MEROVANT_MINGW_PROCESSOR})
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(CMAKE_C_COMPILER ${mingw}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${mingw}-g++-posix)
+set(CMAKE_RC_COMPILER ${mingw}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH /usr/${mingw})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

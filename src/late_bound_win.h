@@ -5,11 +5,27 @@
 
 #include <windows.h>
 
+#include <string>
+
+// Loads a library from the system folder by its full path: a bare name would let a DLL of
+// that name beside the exe (in a Downloads folder, say) be loaded instead.
+inline HMODULE LoadSystemLibrary(const char* library) noexcept
+{
+    char folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    try {
+        return LoadLibraryA((std::string(folder, length) + '\\' + library).c_str());
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 template <typename Function>
 Function LateBound(const char* library, const char* name) noexcept
 {
     HMODULE module = GetModuleHandleA(library);
-    if (module == nullptr) module = LoadLibraryA(library);
+    if (module == nullptr) module = LoadSystemLibrary(library);
     if (module == nullptr) return nullptr;
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }

@@ -36,6 +36,30 @@ LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam,
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// From Windows 8 (and Vista and 7 with the loader update), not in the XP-level headers.
+constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
+constexpr DWORD kSafeSearchModePermanent = 0x00000001 | 0x00008000;
+
+template <typename Function>
+Function Kernel32Function(const char* name) noexcept
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
+// Windows looks for the DLLs that the program and the system libraries it loads (the
+// dialogs' comdlg32 and shell32) ask for by name in System32 only, never beside the exe
+// or in the working folder, where a planted version.dll or uxtheme.dll would run its code
+// inside the program. Where SetDefaultDllDirectories is missing, the current folder at
+// least is taken out of the search.
+void RestrictDllSearch() noexcept
+{
+    const auto setDefaultDllDirectories = Kernel32Function<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
+    if (setDefaultDllDirectories && setDefaultDllDirectories(kLoadLibrarySearchSystem32)) return;
+    if (const auto setDllDirectory = Kernel32Function<BOOL(WINAPI*)(LPCSTR)>("SetDllDirectoryA")) setDllDirectory("");
+    if (const auto setSearchPathMode = Kernel32Function<BOOL(WINAPI*)(DWORD)>("SetSearchPathMode"))
+        setSearchPathMode(kSafeSearchModePermanent);
+}
+
 BOOL CALLBACK DisableIfActive(HWND window, LPARAM list)
 {
     if (IsWindowVisible(window) && IsWindowEnabled(window)) {
@@ -62,6 +86,9 @@ namespace Application {
 
 void Initialize() noexcept
 {
+    RestrictDllSearch();
+    // A corrupted heap ends the process instead of running on with what an attacker wrote.
+    HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     EstablishFloatSetting();
     // A drive without a medium (some card readers report themselves as fixed disks)
     // must never stop an unattended run with a box asking for a disk: its queries

@@ -16,7 +16,7 @@ EventId EventIdOfCurrentException() noexcept
     }
 }
 
-RunReport::RunReport(bool anybodyThere, bool unattended, const std::string& commandLine, EventSink& events)
+RunReport::RunReport(bool anybodyThere, bool unattended, std::string_view commandLine, EventSink& events)
     : anybodyThere_(anybodyThere), unattended_(unattended), commandLine_(commandLine), events_(events)
 {
 }

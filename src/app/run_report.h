@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The ids of the program's events; the message table in the exe gives each its text.
@@ -33,7 +34,7 @@ EventId EventIdOfCurrentException() noexcept;
 class RunReport {
 public:
     // unattended: the command line asks for an export (a file, /daily, /automatik or ?).
-    RunReport(bool anybodyThere, bool unattended, const std::string& commandLine, EventSink& events);
+    RunReport(bool anybodyThere, bool unattended, std::string_view commandLine, EventSink& events);
 
     bool AnybodyThere() const noexcept { return anybodyThere_; }
     // The export's file name, "?" or nothing: the events' third text.

@@ -1,8 +1,6 @@
 // The window station's visibility and ReportEventA.
 #include "run_report_win.h"
 
-#include <windows.h>
-
 #include "../unique_handle.h"
 
 bool WindowStationVisible() noexcept

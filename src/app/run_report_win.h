@@ -1,6 +1,8 @@
 // Whether anybody can see this session, and the Windows event log.
 #pragma once
 
+#include <windows.h>
+
 #include "run_report.h"
 
 // Asks once whether the process's window station is visible. A scheduled task that runs

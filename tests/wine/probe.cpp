@@ -1,6 +1,7 @@
 // A helper that Wine tests run beside merovant.exe in the same prefix: it reads and
 // answers the program's message boxes, closes its window and holds files open.
-//   probe messagebox CAPTION   prints the box's text, then presses OK
+//   probe messagebox CAPTION   prints the box's text, then presses OK (CAPTION * : any dialog)
+//   probe command CLASS ID     sends the window of that class the menu command ID
 //   probe close CLASS          sends the window of that class its close command
 //   probe hold FILE SECONDS    opens FILE without any sharing, prints "held", waits
 //   probe ready                makes sure the prefix's desktop exists, then ends
@@ -49,7 +50,7 @@ BOOL CALLBACK AppendStaticText(HWND child, LPARAM text)
 
 int AnswerMessageBox(const char* caption)
 {
-    HWND box = WaitForWindow("#32770", caption);
+    HWND box = WaitForWindow("#32770", std::strcmp(caption, "*") == 0 ? nullptr : caption);
     if (box == nullptr) {
         std::fprintf(stderr, "probe: no message box \"%s\"\n", caption);
         return 2;
@@ -72,6 +73,17 @@ int CloseWindowOfClass(const char* className)
         return 2;
     }
     PostMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+int SendMenuCommand(const char* className, int id)
+{
+    HWND window = WaitForWindow(className, nullptr);
+    if (window == nullptr) {
+        std::fprintf(stderr, "probe: no window of class %s\n", className);
+        return 2;
+    }
+    PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0);
     return 0;
 }
 
@@ -187,6 +199,7 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     if (argc == 3 && std::strcmp(argv[1], "messagebox") == 0) return AnswerMessageBox(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "close") == 0) return CloseWindowOfClass(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "command") == 0) return SendMenuCommand(argv[2], std::atoi(argv[3]));
     if (argc == 4 && std::strcmp(argv[1], "regvalue") == 0) return PrintRegistryValue(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "ready") == 0) return GetDesktopWindow() != nullptr ? 0 : 2;
     if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return HoldFile(argv[2], std::atoi(argv[3]));
@@ -194,7 +207,8 @@ int main(int argc, char** argv)
         return PrintEventText(argv[2], std::strtoul(argv[3], nullptr, 10));
     if (argc >= 4 && std::strcmp(argv[1], "hidden") == 0)
         return RunOnHiddenDesktop(std::atoi(argv[2]), argc - 3, argv + 3);
-    std::fputs("usage: probe messagebox CAPTION | close CLASS | hold FILE SECONDS | ready | regvalue KEY NAME\n"
+    std::fputs("usage: probe messagebox CAPTION | close CLASS | command CLASS ID | hold FILE SECONDS | ready | "
+               "regvalue KEY NAME\n"
                "       | eventtext EXE ID | hidden SECONDS EXE [ARGS...]\n",
                stderr);
     return 2;

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# DLL planting: DLLs named like system DLLs lie beside merovant.exe (as in a Downloads
+# folder) and Wine searches for them as Windows does for DLLs that are not known DLLs.
+# Opening the save dialog and the folder browser must load none of them. (Not version.dll:
+# Wine's own user32 imports it, so Wine loads a planted one before the program's first
+# line runs, which Windows' user32 does not. Not comctl32.dll either: under Wine the
+# folder browser still loads a planted one.)
+#   planting_test.sh CASE merovant.exe probe.exe planted.dll
+set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$(readlink -f "$0")")/lib.sh"
+
+readonly PLANTED_DLL=$(realpath "$4")
+readonly PLANTED_NAMES=(uxtheme)
+
+case_dialogs_load_no_planted_dll() {
+    fixture_drive c cdrom
+    fixture_drive d hd DATEN 12AB34CD 64M
+    fixture_start
+    local app="$FX_PREFIX/drive_c/app" name overrides=""
+    mkdir -p "$app"
+    cp "$MEROVANT_EXE" "$app/merovant.exe"
+    for name in "${PLANTED_NAMES[@]}"; do
+        cp "$PLANTED_DLL" "$app/$name.dll"
+        overrides+=";$name=n,b"
+    done
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES$overrides"
+    MEROVANT_EXE="$app/merovant.exe"
+    FX_CWD="$app"
+
+    # The save dialog: OK writes the suggested file into the folder the dialog shows.
+    start_merovant '?'
+    probe messagebox 'Save As' >/dev/null || { cat "$FX_ROOT/probe.err" >&2; fail "no save dialog"; }
+    wait_merovant
+    [[ $MV_RC == 0 ]] || fail "exit code $MV_RC after the save dialog"
+    [[ -n $(find "$FX_PREFIX/drive_c" -name "$(computer_name).txt" -size +0) ]] || fail "the save dialog wrote no export"
+
+    # The folder browser, from the menu command "Daily-Logpfad".
+    start_merovant
+    probe command TFMain 108 || fail "main window not found"   # MenuId::DailyLogpfad1
+    probe messagebox '*' >/dev/null || { cat "$FX_ROOT/probe.err" >&2; fail "no folder browser"; }
+    probe close TFMain || fail "main window not found"
+    wait_merovant
+
+    [[ ! -e $FX_PREFIX/drive_c/planted.txt ]] || { cat "$FX_PREFIX/drive_c/planted.txt" >&2; fail "a planted DLL was loaded"; }
+}
+
+run_case "$@"
