@@ -1,6 +1,7 @@
-// A function of a system library resolved when it is first needed. The dialogs' libraries
-// (comdlg32, shell32, ole32) are loaded only when a dialog is shown: an unattended run,
-// which shows none, does not pay for loading them at start.
+// A function of a system library resolved by name at run time: one that older Windows
+// versions lack, or one of the dialogs' libraries (comdlg32, shell32, ole32), which are
+// loaded only when a dialog is shown: an unattended run, which shows none, does not pay
+// for loading them at start.
 #pragma once
 
 #include <windows.h>

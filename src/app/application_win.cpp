@@ -5,6 +5,7 @@
 #include <string>
 
 #include "../errors.h"
+#include "../late_bound_win.h"
 #include "../survey/drive_queries_win.h"
 #include "../survey/float_setting.h"
 #include "../survey/number_format.h"
@@ -40,12 +41,6 @@ LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam,
 constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
 constexpr DWORD kSafeSearchModePermanent = 0x00000001 | 0x00008000;
 
-template <typename Function>
-Function Kernel32Function(const char* name) noexcept
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
-}
-
 // Windows looks for the DLLs that the program and the system libraries it loads (the
 // dialogs' comdlg32 and shell32) ask for by name in System32 only, never beside the exe
 // or in the working folder, where a planted version.dll or uxtheme.dll would run its code
@@ -53,10 +48,11 @@ Function Kernel32Function(const char* name) noexcept
 // least is taken out of the search.
 void RestrictDllSearch() noexcept
 {
-    const auto setDefaultDllDirectories = Kernel32Function<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
+    const auto setDefaultDllDirectories = LateBound<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories");
     if (setDefaultDllDirectories && setDefaultDllDirectories(kLoadLibrarySearchSystem32)) return;
-    if (const auto setDllDirectory = Kernel32Function<BOOL(WINAPI*)(LPCSTR)>("SetDllDirectoryA")) setDllDirectory("");
-    if (const auto setSearchPathMode = Kernel32Function<BOOL(WINAPI*)(DWORD)>("SetSearchPathMode"))
+    if (const auto setDllDirectory = LateBound<BOOL(WINAPI*)(LPCSTR)>("kernel32.dll", "SetDllDirectoryA"))
+        setDllDirectory("");
+    if (const auto setSearchPathMode = LateBound<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetSearchPathMode"))
         setSearchPathMode(kSafeSearchModePermanent);
 }
 

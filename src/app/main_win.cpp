@@ -41,16 +41,6 @@ int ShowHelp(RunReport& report)
     return kExitSuccess;
 }
 
-// The events name the file the run was to write; "*" (no export) names none.
-void NoteExportTarget(RunReport& report, const std::string& target) noexcept
-{
-    try {
-        report.SetExportTarget(target == kNoExport ? std::string() : target);
-    } catch (...) {
-        // Out of memory: the event goes without the target.
-    }
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -90,7 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             return report->ExitCode();
         }
     } catch (...) {
-        NoteExportTarget(*report, state.exportTarget);
+        report->SetExportTarget(state.exportTarget);
         report->StartupFailed();
         Application::HandleException();
         if (!report->AnybodyThere()) return report->ExitCode();  // the window is never shown

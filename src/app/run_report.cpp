@@ -2,6 +2,7 @@
 #include "run_report.h"
 
 #include "../errors.h"
+#include "startup.h"
 
 EventId EventIdOfCurrentException() noexcept
 {
@@ -19,6 +20,15 @@ EventId EventIdOfCurrentException() noexcept
 RunReport::RunReport(bool anybodyThere, bool unattended, std::string_view commandLine, EventSink& events)
     : anybodyThere_(anybodyThere), unattended_(unattended), commandLine_(commandLine), events_(events)
 {
+}
+
+void RunReport::SetExportTarget(const std::string& target) noexcept
+{
+    try {
+        exportTarget_ = target == kNoExport ? std::string() : target;
+    } catch (...) {
+        // Out of memory: the events go without the target.
+    }
 }
 
 bool RunReport::Error(EventId id, const std::string& shownText) noexcept

@@ -37,8 +37,9 @@ public:
     RunReport(bool anybodyThere, bool unattended, std::string_view commandLine, EventSink& events);
 
     bool AnybodyThere() const noexcept { return anybodyThere_; }
-    // The export's file name, "?" or nothing: the events' third text.
-    void SetExportTarget(std::string target) { exportTarget_ = std::move(target); }
+    // The export target as the start-up sequence left it, the events' third text: the
+    // file's name, "?" for the save dialog; "*" (no export) names none.
+    void SetExportTarget(const std::string& target) noexcept;
 
     // An error reached the top-level handler with the text its box shows. Writes the event
     // where the run is unattended or nobody sees it; returns whether to show the box.

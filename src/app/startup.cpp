@@ -1,6 +1,8 @@
 // The start-up sequence and the switch table.
 #include "startup.h"
 
+#include <optional>
+
 #include "command_line.h"
 
 namespace {
@@ -11,8 +13,18 @@ std::string DailyLogFileNameNow(StartupHost& host)
     return DailyLogFileName(host.DailyLogFolder(), host.ComputerName(), today.year, today.month, today.day);
 }
 
-// An argument that does not begin with "/" names the export target.
-bool NamesTarget(const std::string& argument) { return argument.empty() || argument.front() != '/'; }
+constexpr const char* kDailySwitch = "/daily";
+
+// What a lower-cased argument makes the export target: itself when it does not begin with
+// "/", "?" for /automatik, and the daily log file (named as it is applied) for /daily.
+// Options and other switches leave the target as it is.
+std::optional<std::string> TargetWordOf(const std::string& argument)
+{
+    if (argument.empty() || argument.front() != '/') return argument;
+    if (argument == "/automatik") return kAskForFile;
+    if (argument == kDailySwitch) return kDailySwitch;
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -21,8 +33,7 @@ RunRequest RequestOf(const std::vector<std::string>& arguments)
     RunRequest request;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string argument = LowerCaseAscii(arguments[i]);
-        if (NamesTarget(argument)) request.exports = argument != kNoExport;
-        if (argument == "/automatik" || argument == "/daily") request.exports = true;
+        if (const auto word = TargetWordOf(argument)) request.exports = *word != kNoExport;
         if (argument == "/?") request.help = true;
     }
     return request;
@@ -33,22 +44,18 @@ std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& ar
     std::string exportTarget = kNoExport;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string argument = LowerCaseAscii(arguments[i]);
-        if (NamesTarget(argument)) exportTarget = argument;
         if (argument == "/lokal") {
             host.SetLocalOnly();
         } else if (argument == "/mb") {
             host.SetMegabytes();
         } else if (argument == "/kurz") {
             host.SetShortExport();
-        } else if (argument == "/automatik") {
+        } else if (argument == "/automatik" || argument == kDailySwitch) {
             host.SetMegabytes();
             host.SetLocalOnly();
-            exportTarget = kAskForFile;
-        } else if (argument == "/daily") {
-            host.SetMegabytes();
-            host.SetLocalOnly();
-            exportTarget = DailyLogFileNameNow(host);
         }
+        if (const auto word = TargetWordOf(argument))
+            exportTarget = *word == kDailySwitch ? DailyLogFileNameNow(host) : *word;
     }
     return exportTarget;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "../late_bound_win.h"
 #include "mtools.h"
 
 namespace {
@@ -23,9 +24,7 @@ DiskSpace SpaceByClusters(const char* root)
 
 void ResolveDiskFreeSpaceQuery()
 {
-    if (HMODULE kernel = GetModuleHandleA("kernel32.dll"))
-        getDiskFreeSpaceEx = reinterpret_cast<GetDiskFreeSpaceExFn>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")));
+    getDiskFreeSpaceEx = LateBound<GetDiskFreeSpaceExFn>("kernel32.dll", "GetDiskFreeSpaceExA");
 }
 
 unsigned WindowsDriveQueries::DriveType(const std::string& root) { return GetDriveTypeA(root.c_str()); }
