@@ -1,0 +1,1 @@
+# Tests of the guide's command lines under Wine; included by CMakeLists.txt.
