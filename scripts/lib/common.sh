@@ -7,28 +7,59 @@ export ROOT
 say() { printf '==> %s\n' "$*"; }
 die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
-# Debian packages the build and the tests need, by the architecture they come from:
-# clang and its libFuzzer runtime for the fuzz targets, zip for the release package,
-# clang-format, clang-tidy and cppcheck for the lint. The x86_64 compiler and wine64 serve
-# machines whose kernel runs no 32-bit code (see windows_test_preset).
-REQUIRED_PACKAGES=(
-  cmake make g++ libgtest-dev googletest
+# Debian packages, by the architecture they come from. RUN_PACKAGES build merovant.exe and
+# run it under Wine (googletest: the Windows build compiles GoogleTest from its sources); the
+# x86_64 compiler and wine64 serve machines whose kernel runs no 32-bit code (see
+# windows_test_preset); xwininfo and ImageMagick's import take the picture of a window on a
+# virtual display.
+RUN_PACKAGES=(
+  cmake make googletest
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-  wine wine32:i386 wine64 xvfb xdotool x11-utils imagemagick locales
-  clang libclang-rt-14-dev zip unzip clang-format clang-tidy cppcheck
+  wine wine32:i386 wine64 xvfb x11-utils imagemagick
+)
+# The tests add the native build, the Wine fixture's tools, clang for the fuzz targets (its
+# libFuzzer runtime is added by fuzzer_runtime_package), zip for the release package, and
+# clang-format, clang-tidy and cppcheck for the lint.
+REQUIRED_PACKAGES=(
+  "${RUN_PACKAGES[@]}" g++ libgtest-dev xdotool locales
+  clang zip unzip clang-format clang-tidy cppcheck
 )
 
+# libclang-rt-N-dev for the N of Debian's default clang (14 in Debian 12, 19 in Debian 13):
+# clang is a package without files that depends on clang-N. Read from the installed clang,
+# else from the package lists; prints nothing while neither knows clang.
+fuzzer_runtime_package() {
+  local depends
+  depends=$(dpkg-query -W -f='${Status}|${Depends}' clang 2>/dev/null) || depends=""
+  if [[ $depends == "install ok installed|"* ]]; then
+    depends=${depends#*|}
+  else
+    depends=$(apt-cache show --no-all-versions clang 2>/dev/null | sed -n 's/^Depends: //p')
+  fi
+  [[ $depends =~ (^|[ ,])clang-([0-9]+) ]] && echo "libclang-rt-${BASH_REMATCH[2]}-dev"
+  return 0
+}
+
+# Prints the packages that are not installed: of RUN_PACKAGES with the argument "run", else
+# of REQUIRED_PACKAGES with the fuzzer runtime.
 missing_packages() {
-  local package
-  for package in "${REQUIRED_PACKAGES[@]}"; do
+  local package runtime
+  local -a packages=("${RUN_PACKAGES[@]}")
+  if [[ ${1:-} != run ]]; then
+    packages=("${REQUIRED_PACKAGES[@]}")
+    runtime=$(fuzzer_runtime_package)
+    [[ -z $runtime ]] || packages+=("$runtime")
+  fi
+  for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || echo "$package"
   done
 }
 
+# ensure_packages [run]: installs what is missing, for running only or for everything.
 ensure_packages() {
   local missing
-  mapfile -t missing < <(missing_packages)
+  mapfile -t missing < <(missing_packages "$@")
   [[ ${#missing[@]} -eq 0 ]] && return 0
   say "installing: ${missing[*]}"
   [[ $(id -u) -eq 0 ]] || die "missing packages (${missing[*]}); run as root or install them with apt-get"
@@ -38,14 +69,22 @@ ensure_packages() {
   fi
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq || die "apt-get update failed: no package registry reachable?"
+  if [[ ${1:-} != run ]]; then
+    # Without clang installed, its version (and so its fuzzer runtime) is known from the
+    # package lists only now.
+    [[ -n $(fuzzer_runtime_package) ]] || die "the package lists offer no clang"
+    mapfile -t missing < <(missing_packages "$@")
+  fi
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null \
     || die "apt-get install failed for: ${missing[*]}"
 }
 
+# build_preset PRESET [TARGET...]: configures and builds the preset, or only the targets named.
 build_preset() {
   local preset="$1"
+  shift
   cmake --preset "$preset" >/dev/null || die "configuring preset $preset failed"
-  cmake --build --preset "$preset" -j"$(nproc)" || die "building preset $preset failed"
+  cmake --build --preset "$preset" -j"$(nproc)" ${1:+--target "$@"} || die "building preset $preset failed"
 }
 
 # The Windows build whose tests this machine can run: win32, the shipped i686 exe under
