@@ -8,10 +8,18 @@
 
 #include <string>
 
-// Loads a library from the system folder by its full path: a bare name would let a DLL of
-// that name beside the exe (in a Downloads folder, say) be loaded instead.
+// LOAD_LIBRARY_SEARCH_SYSTEM32, which the headers at the level of Windows XP lack.
+constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
+
+// Loads a library from the system folder only: a bare name on the default search path would
+// let a DLL of that name beside the exe (in a Downloads folder, say) be loaded instead. The
+// name with LOAD_LIBRARY_SEARCH_SYSTEM32 still goes through the activation context, so
+// comctl32 comes in the version the manifest asks for; where that flag is unknown (Vista and
+// 7 without the loader update), the full path.
 inline HMODULE LoadSystemLibrary(const char* library) noexcept
 {
+    if (HMODULE module = LoadLibraryExA(library, nullptr, kLoadLibrarySearchSystem32)) return module;
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
     char folder[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;

@@ -37,8 +37,8 @@ LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam,
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// From Windows 8 (and Vista and 7 with the loader update), not in the XP-level headers.
-constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
+// BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT, not in the
+// XP-level headers.
 constexpr DWORD kSafeSearchModePermanent = 0x00000001 | 0x00008000;
 
 // Windows looks for the DLLs that the program and the system libraries it loads (the

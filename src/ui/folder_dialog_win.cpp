@@ -31,8 +31,14 @@ const ShellApi& ShellFunctions()
         const auto initialize = LateBound<HRESULT(WINAPI*)(LPVOID)>("ole32.dll", "CoInitialize");
         return initialize != nullptr && SUCCEEDED(initialize(nullptr));
     }();
+    // The browser's tree view comes from comctl32, which shell32 loads on first use through
+    // a delay-load. Loaded here from the system folder, that later request finds it loaded.
+    // (Wine resolves such delay-loads on the default path beside the exe, whatever the
+    // program restricted the search to; Windows keeps to the restriction.)
+    static const bool commonControls = LoadSystemLibrary("comctl32.dll") != nullptr;
     static const ShellApi shell;
     static_cast<void>(comReady);
+    static_cast<void>(commonControls);
     return shell;
 }
 
