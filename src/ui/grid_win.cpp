@@ -4,10 +4,15 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include <oleacc.h>
 
 #include "../survey/drive_table.h"
 #include "../unique_handle.h"
+#include "accessible_win.h"
 #include "control_win.h"
+#include "grid_text.h"
 #include "paint_win.h"
 
 namespace Grid {
@@ -28,12 +33,27 @@ constexpr UINT kDragInterval = 50;
 using UniqueDc = UniqueHandle<HDC, &DeleteDC>;
 using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
 
-struct State {
+struct State final : AccessibleSource {
     State(HWND grid, const CREATESTRUCTA& create)
         : window(grid), table(static_cast<const DriveTable*>(create.lpCreateParams)),
           font(reinterpret_cast<HFONT>(SendMessageA(create.hwndParent, WM_GETFONT, 0, 0)))
     {
     }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    ~State() = default;
+
+    // A list of the data rows, named by the form's caption, the header row not among them.
+    long Role() const override { return ROLE_SYSTEM_LIST; }
+    long ItemRole() const override { return ROLE_SYSTEM_LISTITEM; }
+    std::string Name() const override;
+    int ItemCount() const override { return std::max(0, table->RowCount() - 1); }
+    std::string ItemName(int item) const override { return RowName(*table, item); }
+    long ItemState(int item) const override;
+    RECT ItemRect(int item) const override;
+    int ItemAt(POINT point) const override;
+    int FocusedItem() const override { return caret; }
+    int SelectedItem() const override { return caret; }
 
     HWND window;
     const DriveTable* table;
@@ -51,6 +71,9 @@ struct State {
     // SetScrollInfo can show or hide a bar, which resizes the client area and sends
     // WM_SIZE back to us while the bars are being laid out.
     bool layingOutBars = false;
+    // The rows as clients were last told of them: a refresh that changes them says so.
+    std::vector<std::string> announcedRows;
+    AccessibleLink accessible{window, *this};
 };
 
 State* StateOf(HWND grid) noexcept { return ControlState<State>(grid); }
@@ -226,15 +249,41 @@ void ShowRow(State& state, int row)
 
 // ---- Selection ---------------------------------------------------------------------------
 
+// Tells accessibility clients where the current row is: the selection always, the focus
+// while the grid has it.
+void AnnounceCaret(const State& state)
+{
+    if (state.caret == 0) return;
+    if (GetFocus() == state.window) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
+    state.accessible.Notify(EVENT_OBJECT_SELECTION, state.caret);
+}
+
 void MoveCaret(State& state, int row, bool extend)
 {
     if (LastRow(state) < 1) return;
     row = std::clamp(row, 1, LastRow(state));
     if (row == state.caret && (extend || row == state.anchor)) return;
+    const int previous = state.caret;
     state.caret = row;
     if (!extend) state.anchor = row;
     ShowRow(state, row);
     InvalidateRect(state.window, nullptr, FALSE);
+    if (row != previous) AnnounceCaret(state);
+}
+
+// After a refresh: the rows changed (a drive came or went, or a text changed), and the
+// current row moved or now stands for another drive.
+void AnnounceRows(State& state, int previousCaret)
+{
+    std::vector<std::string> rows;
+    for (int item = 1; item <= state.ItemCount(); ++item) rows.push_back(state.ItemName(item));
+    if (rows == state.announcedRows) return;
+    const bool caretRowChanged = state.caret == 0 || state.caret > static_cast<int>(state.announcedRows.size()) ||
+                                 state.announcedRows[static_cast<std::size_t>(state.caret - 1)] !=
+                                     rows[static_cast<std::size_t>(state.caret - 1)];
+    state.announcedRows = std::move(rows);
+    state.accessible.Notify(EVENT_OBJECT_REORDER, CHILDID_SELF);
+    if (state.caret != previousCaret || caretRowChanged) AnnounceCaret(state);
 }
 
 void KeepSelectionInTable(State& state)
@@ -250,8 +299,20 @@ void KeepSelectionInTable(State& state)
     }
 }
 
+// Keyboard use shows the focus frame from now on, as the dialog manager does for its controls.
+void ShowFocusCues(const State& state)
+{
+    SendMessageA(GetAncestor(state.window, GA_ROOT), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+bool FocusCuesHidden(const State& state)
+{
+    return (SendMessageA(state.window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+}
+
 bool OnKeyDown(State& state, WPARAM key)
 {
+    ShowFocusCues(state);
     switch (key) {
     case VK_LEFT: ScrollTo(state, SB_HORZ, state.leftCol - 1); return true;
     case VK_RIGHT: ScrollTo(state, SB_HORZ, state.leftCol + 1); return true;
@@ -366,11 +427,8 @@ void PaintCell(const State& state, HDC dc, CellPos cell, int x, int y)
 void PaintFocus(const State& state, HDC dc, SIZE client)
 {
     if (state.caret < state.topRow) return;  // scrolled out of view, or no data rows
-    const int y = (state.caret - state.topRow + 1) * kPitch;
-    const int left = Cols(state).FixedExtent();
-    int right = left;
-    for (int col = state.leftCol; col < DriveTable::ColCount; ++col) right += state.table->ColWidth(col) + LineWidth;
-    const RECT frame{left, y, std::min<int>(right - LineWidth, client.cx), y + RowHeight};
+    const RECT row = state.ItemRect(state.caret);
+    const RECT frame{Cols(state).FixedExtent(), row.top, std::min<int>(row.right, client.cx), row.bottom};
     // DrawFocusRect inverts a dotted pattern made of the text and background colours.
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
@@ -392,7 +450,7 @@ void PaintCells(const State& state, HDC dc, SIZE client)
         }
         y += kPitch;
     }
-    if (GetFocus() == state.window) PaintFocus(state, dc, client);
+    if (GetFocus() == state.window && !FocusCuesHidden(state)) PaintFocus(state, dc, client);
 }
 
 // WM_PAINT and WM_PRINTCLIENT both land here. The whole client area is drawn into a memory
@@ -411,6 +469,41 @@ void Paint(const State& state, HDC target, const RECT& area)
     PaintCells(state, memory.get(), client);
     BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, memory.get(), area.left,
            area.top, SRCCOPY);
+}
+
+// ---- What accessibility clients are told -----------------------------------------------
+
+std::string State::Name() const
+{
+    const HWND form = GetParent(window);
+    std::string caption(static_cast<std::size_t>(std::max(0, GetWindowTextLengthA(form))) + 1, '\0');
+    caption.resize(static_cast<std::size_t>(std::max(0, GetWindowTextA(form, caption.data(), static_cast<int>(caption.size())))));
+    return caption;
+}
+
+// Where the row is drawn, or would be once scrolled into view: below the header, from the
+// drive column to the end of the last column.
+RECT State::ItemRect(int item) const
+{
+    const int top = (item - topRow + 1) * kPitch;
+    int right = Cols(*this).FixedExtent();
+    for (int col = leftCol; col < DriveTable::ColCount; ++col) right += table->ColWidth(col) + LineWidth;
+    return {0, top, right - LineWidth, top + RowHeight};
+}
+
+long State::ItemState(int item) const
+{
+    long flags = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+    if (IsSelected(*this, item)) flags |= STATE_SYSTEM_SELECTED;
+    if (item == caret && GetFocus() == window) flags |= STATE_SYSTEM_FOCUSED;
+    if (item < topRow || ItemRect(item).top >= ClientSize(window).cy) flags |= STATE_SYSTEM_OFFSCREEN;
+    return flags;
+}
+
+int State::ItemAt(POINT point) const
+{
+    const std::optional<CellPos> cell = HitTest(*this, point);
+    return cell && cell->row >= 1 ? cell->row : 0;
 }
 
 // ---- The window procedure -------------------------------------------------------------
@@ -449,9 +542,19 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
         InvalidateRect(state.window, nullptr, FALSE);  // the focus frame on the caret row
+        if (state.caret != 0) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
         return 0;
+    case WM_KILLFOCUS:
+        InvalidateRect(state.window, nullptr, FALSE);
+        return 0;
+    case WM_UPDATEUISTATE:
+        DefWindowProcA(state.window, message, wParam, lParam);
+        InvalidateRect(state.window, nullptr, FALSE);
+        return 0;
+    case WM_GETOBJECT:
+        if (const LRESULT object = state.accessible.Answer(wParam, lParam)) return object;
+        break;
     case WM_KEYDOWN:
         if (OnKeyDown(state, wParam)) return 0;
         break;
@@ -491,9 +594,11 @@ void Refresh(HWND grid)
 {
     State* state = StateOf(grid);
     if (state == nullptr) return;
+    const int caret = state->caret;
     KeepSelectionInTable(*state);
     LayOutScrollBars(*state);
     InvalidateRect(grid, nullptr, FALSE);
+    AnnounceRows(*state, caret);
 }
 
 RowRange SelectedRows(HWND grid)

@@ -2,12 +2,14 @@
 #include "status_bar_win.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "accessible_win.h"
 #include "control_win.h"
 #include "paint_win.h"
 
@@ -26,26 +28,53 @@ struct Panel {
     std::string text;
 };
 
-struct State {
+RECT PanelRect(HWND bar, const std::vector<Panel>& panels, int index);
+
+// Accessibility clients see a status bar with one static text per panel.
+struct State final : AccessibleSource {
     State(HWND bar, const CREATESTRUCTA&) : window(bar) {}
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    ~State() = default;
+
+    long Role() const override { return ROLE_SYSTEM_STATUSBAR; }
+    long ItemRole() const override { return ROLE_SYSTEM_STATICTEXT; }
+    std::string Name() const override { return {}; }
+    int ItemCount() const override { return static_cast<int>(panels.size()); }
+    std::string ItemName(int item) const override { return panels[static_cast<std::size_t>(item - 1)].text; }
+    long ItemState(int) const override { return STATE_SYSTEM_READONLY; }
+    RECT ItemRect(int item) const override { return PanelRect(window, panels, item - 1); }
+    int ItemAt(POINT point) const override
+    {
+        for (int item = 1; item <= ItemCount(); ++item) {
+            const RECT area = ItemRect(item);
+            if (PtInRect(&area, point)) return item;
+        }
+        return 0;
+    }
+    int FocusedItem() const override { return 0; }
+    int SelectedItem() const override { return 0; }
 
     HWND window;
     HFONT font = nullptr;
     std::vector<Panel> panels = std::vector<Panel>(1);
+    AccessibleLink accessible{window, *this};
 };
 
-RECT PanelRect(const State& state, int index)
+RECT PanelRect(HWND bar, const std::vector<Panel>& panels, int index)
 {
     RECT client{};
-    GetClientRect(state.window, &client);
+    GetClientRect(bar, &client);
     RECT area{0, kTopBorder, client.right, client.bottom};
     for (int i = 0; i <= index; ++i) {
         if (i > 0) area.left = area.right + kPanelGap;
-        const int edge = state.panels[static_cast<std::size_t>(i)].rightEdge;
+        const int edge = panels[static_cast<std::size_t>(i)].rightEdge;
         area.right = edge < 0 ? client.right : edge;
     }
     return area;
 }
+
+RECT PanelRect(const State& state, int index) { return PanelRect(state.window, state.panels, index); }
 
 bool IsPanel(const State& state, WPARAM index) { return index < state.panels.size(); }
 
@@ -70,9 +99,12 @@ LRESULT SetText(State& state, WPARAM part, const char* text)
 {
     const WPARAM index = LOBYTE(part);  // the high byte carries drawing flags
     if (!IsPanel(state, index)) return FALSE;
-    state.panels[index].text = text ? text : "";
+    std::string& panelText = state.panels[index].text;
+    if (panelText == (text ? text : "")) return TRUE;
+    panelText = text ? text : "";
     const RECT area = PanelRect(state, static_cast<int>(index));
     InvalidateRect(state.window, &area, TRUE);
+    state.accessible.Notify(EVENT_OBJECT_NAMECHANGE, static_cast<int>(index) + 1);
     return TRUE;
 }
 
@@ -90,8 +122,8 @@ LRESULT GetText(const State& state, WPARAM index, char* buffer)
     return MAKELRESULT(text.size(), 0);
 }
 
-// The window's own text is the first panel's, as with the common control: that is what
-// screen readers and other tools that know no status bar ask for.
+// The window's own text is the first panel's, as with the common control: tools that read
+// a window's text rather than its accessible object find it there.
 LRESULT WindowText(const State& state, WPARAM size, char* buffer)
 {
     if (size == 0 || buffer == nullptr) return 0;
@@ -144,7 +176,17 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
         Paint(state, paint.Dc());
         return 0;
     }
-    case WM_PRINTCLIENT: Paint(state, reinterpret_cast<HDC>(wParam)); return 0;
+    case WM_PRINTCLIENT: {
+        // The caller's DC comes back as it was handed over.
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        const int saved = SaveDC(dc);
+        Paint(state, dc);
+        RestoreDC(dc, saved);
+        return 0;
+    }
+    case WM_GETOBJECT:
+        if (const LRESULT object = state.accessible.Answer(wParam, lParam)) return object;
+        break;
     case WM_SETFONT:
         state.font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) InvalidateRect(state.window, nullptr, TRUE);

@@ -32,8 +32,12 @@ short_mb() {
 case_named_long() {
     declare_drives
     fixture_start
-    run_merovant_expecting 0 /mb 'D:\out.txt'
+    WINEDEBUG=-all,+loaddll run_merovant_expecting 0 /mb 'D:\out.txt'
     expect_bytes "$(d_path)/out.txt" "$(long_mb)"
+    # An unattended run pays for no dialog and no accessibility library.
+    local loaded
+    loaded=$(grep -oiE '[a-z0-9_]+\.dll" at' "$FX_ROOT/merovant.err" | grep -iE '^(oleacc|oleaut32|comdlg32|shell32|ole32)\.' || true)
+    [[ -z $loaded ]] || fail "the unattended run loaded: $loaded"
 }
 
 case_named_short() {

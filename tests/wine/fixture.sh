@@ -146,7 +146,7 @@ fixture_begin() {
     _fx_template || return 1
     _fx_locale
     FX_PREFIX="$FX_ROOT/prefix"
-    export WINEPREFIX="$FX_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH="$FX_ARCH"
+    export WINEPREFIX="$FX_PREFIX" WINEDEBUG=${MEROVANT_WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH="$FX_ARCH"
     mkdir -p "$FX_PREFIX/drive_c" "$FX_ROOT/drives"
     # .update-timestamp matches the installed Wine, so the first start does not re-run wineboot.
     cp -a "$FX_TEMPLATE"/{system.reg,user.reg,userdef.reg,.update-timestamp,dosdevices} "$FX_PREFIX/" || return 1

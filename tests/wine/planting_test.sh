@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # DLL planting: DLLs named like system DLLs lie beside merovant.exe (as in a Downloads
 # folder) and Wine searches for them as Windows does for DLLs that are not known DLLs.
-# Opening the save dialog and the folder browser must load none of them. (Not version.dll:
+# Opening the save dialog and the folder browser, and an accessibility client reading the
+# grid from another process, must load none of them. (Not version.dll:
 # Wine's own user32 imports it, so Wine loads a planted one before the program's first
 # line runs, which Windows' user32 does not.)
 #   planting_test.sh CASE merovant.exe probe.exe planted.dll
@@ -10,7 +11,7 @@ set -euo pipefail
 source "$(dirname "$(readlink -f "$0")")/lib.sh"
 
 readonly PLANTED_DLL=$(realpath "$4")
-readonly PLANTED_NAMES=(uxtheme comctl32)
+readonly PLANTED_NAMES=(uxtheme comctl32 oleacc)
 
 case_dialogs_load_no_planted_dll() {
     fixture_drive c cdrom
@@ -38,6 +39,10 @@ case_dialogs_load_no_planted_dll() {
     start_merovant
     probe command TFMain 108 || fail "main window not found"   # MenuId::DailyLogpfad1
     probe messagebox '*' >/dev/null || { cat "$FX_ROOT/probe.err" >&2; fail "no folder browser"; }
+    # A screen reader in another process reads the grid: the list of the two drives.
+    local read
+    read=$(probe accessible MerovantGrid) || { cat "$FX_ROOT/probe.err" >&2; fail "no accessible grid"; }
+    [[ $read == $'33 2\n34 C:'*$'\n34 D:, Name: DATEN'* ]] || fail "the grid read as: $read"
     probe close TFMain || fail "main window not found"
     wait_merovant
 

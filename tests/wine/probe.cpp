@@ -7,6 +7,9 @@
 //   probe ready                makes sure the prefix's desktop exists, then ends
 //   probe regvalue KEY NAME    prints a value under HKEY_CURRENT_USER as "TYPE HEXBYTES"
 //   probe eventtext EXE ID     prints the text of an event id from EXE's message table
+//   probe accessible CLASS     prints what an accessibility client reads from the first
+//                              child window of that class in the program's window: role,
+//                              item count, then each item's role and name, a line each
 //   probe hidden SECONDS EXE [ARGS...]
 //                              runs EXE on a desktop of a window station nobody sees, as
 //                              a scheduled task that runs whether the user is logged on or
@@ -16,6 +19,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -192,6 +196,42 @@ int RunOnHiddenDesktop(int seconds, int argc, char** argv)
     return static_cast<int>(exitCode);
 }
 
+// Another process reading the program's control through oleacc, as a screen reader does.
+int PrintAccessible(const char* className)
+{
+    HWND form = WaitForWindow("TFMain", nullptr);
+    HWND control = form ? FindWindowExA(form, nullptr, className, nullptr) : nullptr;
+    if (control == nullptr) return 1;
+    CoInitialize(nullptr);
+    IAccessible* object = nullptr;
+    const HRESULT found = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&object));
+    if (FAILED(found) || object == nullptr) {
+        std::fprintf(stderr, "probe: AccessibleObjectFromWindow: 0x%08lx\n", static_cast<unsigned long>(found));
+        return 1;
+    }
+    long count = 0;
+    object->get_accChildCount(&count);
+    for (long child = 0; child <= count; ++child) {
+        VARIANT id{};
+        id.vt = VT_I4;
+        id.lVal = child;
+        VARIANT role{};
+        object->get_accRole(id, &role);
+        BSTR name = nullptr;
+        object->get_accName(id, &name);
+        char text[1024] = {};
+        if (name != nullptr) WideCharToMultiByte(CP_ACP, 0, name, -1, text, sizeof text, nullptr, nullptr);
+        SysFreeString(name);
+        if (child == 0)
+            std::printf("%ld %ld\n", role.lVal, count);
+        else
+            std::printf("%ld %s\n", role.lVal, text);
+    }
+    object->Release();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -205,11 +245,12 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return HoldFile(argv[2], std::atoi(argv[3]));
     if (argc == 4 && std::strcmp(argv[1], "eventtext") == 0)
         return PrintEventText(argv[2], std::strtoul(argv[3], nullptr, 10));
+    if (argc == 3 && std::strcmp(argv[1], "accessible") == 0) return PrintAccessible(argv[2]);
     if (argc >= 4 && std::strcmp(argv[1], "hidden") == 0)
         return RunOnHiddenDesktop(std::atoi(argv[2]), argc - 3, argv + 3);
     std::fputs("usage: probe messagebox CAPTION | close CLASS | command CLASS ID | hold FILE SECONDS | ready | "
                "regvalue KEY NAME\n"
-               "       | eventtext EXE ID | hidden SECONDS EXE [ARGS...]\n",
+               "       | eventtext EXE ID | accessible CLASS | hidden SECONDS EXE [ARGS...]\n",
                stderr);
     return 2;
 }

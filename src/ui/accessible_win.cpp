@@ -1,0 +1,333 @@
+// The IAccessible object of the program's own controls. What it does not answer itself
+// (the parent, the control's own location and state, IDispatch) it hands to the standard
+// object that oleacc makes for any window.
+#include "accessible_win.h"
+
+#include <oleacc.h>
+
+#include <new>
+
+#include "../late_bound_win.h"
+
+namespace {
+
+using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+using SysAllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
+
+// oleacc.dll is not a known DLL: a bare name could load a copy planted beside the exe.
+struct AccessibilityApi {
+    LresultFromObjectFn lresultFromObject = LateBound<LresultFromObjectFn>("oleacc.dll", "LresultFromObject");
+    CreateStdAccessibleObjectFn createStandard =
+        LateBound<CreateStdAccessibleObjectFn>("oleacc.dll", "CreateStdAccessibleObject");
+    SysAllocStringLenFn allocString = LateBound<SysAllocStringLenFn>("oleaut32.dll", "SysAllocStringLen");
+
+    bool Complete() const { return lresultFromObject && createStandard && allocString; }
+};
+
+const AccessibilityApi& Api()
+{
+    static const AccessibilityApi api;
+    return api;
+}
+
+// The program's texts are in the ANSI code page, as its windows draw them.
+HRESULT ToBstr(const std::string& text, BSTR* result) noexcept
+{
+    *result = nullptr;
+    if (text.empty()) return S_FALSE;
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (length <= 0) return E_FAIL;
+    *result = Api().allocString(nullptr, static_cast<UINT>(length));
+    if (*result == nullptr) return E_OUTOFMEMORY;
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, *result, length);
+    return S_OK;
+}
+
+void SetChild(VARIANT* variant, long child) noexcept
+{
+    variant->vt = VT_I4;
+    variant->lVal = child;
+}
+
+HRESULT NoChild(VARIANT* variant) noexcept
+{
+    variant->vt = VT_EMPTY;
+    return S_FALSE;
+}
+
+}  // namespace
+
+class AccessibleControl final : public IAccessible {
+public:
+    AccessibleControl(HWND window, const AccessibleSource& source, IAccessible* standard) noexcept
+        : window_(window), source_(&source), standard_(standard)
+    {
+    }
+    AccessibleControl(const AccessibleControl&) = delete;
+    AccessibleControl& operator=(const AccessibleControl&) = delete;
+
+    // The window is going: from now on every call fails, and nothing of it is touched.
+    void Disconnect() noexcept
+    {
+        source_ = nullptr;
+        if (standard_ != nullptr) standard_->Release();
+        standard_ = nullptr;
+    }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) noexcept override
+    {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        if (id != __uuidof(IUnknown) && id != __uuidof(IDispatch) && id != __uuidof(IAccessible)) return E_NOINTERFACE;
+        *object = static_cast<IAccessible*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE Release() noexcept override
+    {
+        const LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) {
+            Disconnect();
+            delete this;
+        }
+        return static_cast<ULONG>(refs);
+    }
+
+    // IDispatch: the standard object's.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override
+    {
+        return standard_ ? standard_->GetTypeInfoCount(count) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) noexcept override
+    {
+        return standard_ ? standard_->GetTypeInfo(index, locale, info) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID id, LPOLESTR* names, UINT count, LCID locale,
+                                            DISPID* ids) noexcept override
+    {
+        return standard_ ? standard_->GetIDsOfNames(id, names, count, locale, ids) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID id, LCID locale, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argument) noexcept override
+    {
+        return standard_ ? standard_->Invoke(member, id, locale, flags, params, result, exception, argument)
+                         : RPC_E_DISCONNECTED;
+    }
+
+    // IAccessible
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) noexcept override
+    {
+        return standard_ ? standard_->get_accParent(parent) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) noexcept override
+    {
+        return Guarded([&] {
+            *count = source_->ItemCount();
+            return S_OK;
+        });
+    }
+    // The items are simple elements, not objects of their own.
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) noexcept override
+    {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        return Guarded([&] { return IsItem(child) ? S_FALSE : E_INVALIDARG; });
+    }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) noexcept override
+    {
+        if (name == nullptr) return E_POINTER;
+        *name = nullptr;
+        return Guarded([&] {
+            if (IsSelf(child)) return ToBstr(source_->Name(), name);
+            return IsItem(child) ? ToBstr(source_->ItemName(child.lVal), name) : E_INVALIDARG;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR* value) noexcept override { return Nothing(value); }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* text) noexcept override { return Nothing(text); }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) noexcept override
+    {
+        if (role == nullptr) return E_POINTER;
+        return Guarded([&] {
+            if (!IsSelf(child) && !IsItem(child)) return E_INVALIDARG;
+            SetChild(role, IsSelf(child) ? source_->Role() : source_->ItemRole());
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) noexcept override
+    {
+        if (state == nullptr) return E_POINTER;
+        return Guarded([&] {
+            if (IsSelf(child)) return standard_->get_accState(child, state);
+            if (!IsItem(child)) return E_INVALIDARG;
+            SetChild(state, source_->ItemState(child.lVal));
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* help) noexcept override { return Nothing(help); }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) noexcept override
+    {
+        if (topic != nullptr) *topic = 0;
+        return Nothing(file);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* keys) noexcept override { return Nothing(keys); }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) noexcept override
+    {
+        if (focus == nullptr) return E_POINTER;
+        return Guarded([&] {
+            if (GetFocus() != window_) return NoChild(focus);
+            SetChild(focus, source_->FocusedItem());  // CHILDID_SELF (0) without items
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) noexcept override
+    {
+        if (selection == nullptr) return E_POINTER;
+        return Guarded([&] {
+            const int item = source_->SelectedItem();
+            if (item == 0) return NoChild(selection);
+            SetChild(selection, item);
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* action) noexcept override { return Nothing(action); }
+    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) noexcept override
+    {
+        return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
+                                          VARIANT child) noexcept override
+    {
+        if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) return E_POINTER;
+        return Guarded([&] {
+            if (IsSelf(child)) return standard_->accLocation(left, top, width, height, child);
+            if (!IsItem(child)) return E_INVALIDARG;
+            const RECT area = source_->ItemRect(child.lVal);
+            POINT origin{area.left, area.top};
+            ClientToScreen(window_, &origin);
+            *left = origin.x;
+            *top = origin.y;
+            *width = area.right - area.left;
+            *height = area.bottom - area.top;
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) noexcept override
+    {
+        if (end == nullptr) return E_POINTER;
+        end->vt = VT_EMPTY;
+        return Guarded([&] {
+            const int count = source_->ItemCount();
+            if (IsSelf(start)) {
+                if (direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD) {
+                    if (count == 0) return S_FALSE;
+                    SetChild(end, direction == NAVDIR_FIRSTCHILD ? 1 : count);
+                    return S_OK;
+                }
+                return standard_->accNavigate(direction, start, end);  // the control's siblings
+            }
+            if (!IsItem(start)) return E_INVALIDARG;
+            int item = start.lVal;
+            switch (direction) {
+            case NAVDIR_NEXT:
+            case NAVDIR_DOWN: ++item; break;
+            case NAVDIR_PREVIOUS:
+            case NAVDIR_UP: --item; break;
+            case NAVDIR_FIRSTCHILD:
+            case NAVDIR_LASTCHILD: return E_INVALIDARG;  // simple elements have no children
+            default: return S_FALSE;                      // nothing beside a row
+            }
+            if (item < 1 || item > count) return S_FALSE;
+            SetChild(end, item);
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) noexcept override
+    {
+        if (hit == nullptr) return E_POINTER;
+        hit->vt = VT_EMPTY;
+        return Guarded([&] {
+            POINT point{x, y};
+            ScreenToClient(window_, &point);
+            RECT client{};
+            GetClientRect(window_, &client);
+            if (!PtInRect(&client, point)) return S_FALSE;
+            SetChild(hit, source_->ItemAt(point));
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) noexcept override
+    {
+        return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
+
+private:
+    ~AccessibleControl() = default;
+
+    static bool IsSelf(const VARIANT& child) noexcept { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+    bool IsItem(const VARIANT& child) const
+    {
+        return child.vt == VT_I4 && child.lVal >= 1 && child.lVal <= source_->ItemCount();
+    }
+
+    HRESULT Nothing(BSTR* text) const noexcept
+    {
+        if (text != nullptr) *text = nullptr;
+        return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED;
+    }
+
+    // No exception leaves a COM call: the client is in another module, often another process.
+    template <typename Answer>
+    HRESULT Guarded(Answer answer) const noexcept
+    {
+        if (source_ == nullptr || standard_ == nullptr) return RPC_E_DISCONNECTED;
+        try {
+            return answer();
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+
+    LONG refs_ = 1;
+    HWND window_;
+    const AccessibleSource* source_;
+    IAccessible* standard_;
+};
+
+AccessibleLink::~AccessibleLink()
+{
+    if (object_ == nullptr) return;
+    object_->Disconnect();
+    object_->Release();
+}
+
+LRESULT AccessibleLink::Answer(WPARAM flags, LPARAM objectId) noexcept
+{
+    if (static_cast<LONG>(objectId) != OBJID_CLIENT) return 0;
+    const AccessibilityApi& api = Api();
+    if (!api.Complete()) return 0;
+    if (object_ == nullptr) {
+        IAccessible* standard = nullptr;
+        if (FAILED(api.createStandard(window_, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))))
+            return 0;
+        object_ = new (std::nothrow) AccessibleControl(window_, source_, standard);
+        if (object_ == nullptr) {
+            standard->Release();
+            return 0;
+        }
+    }
+    const LRESULT result = api.lresultFromObject(__uuidof(IAccessible), flags, object_);
+    return result > 0 ? result : 0;
+}
+
+void AccessibleLink::Notify(DWORD event, int item) const noexcept
+{
+    NotifyWinEvent(event, window_, OBJID_CLIENT, item);
+}
