@@ -1,35 +1,57 @@
-// The window procedure shared by the program's own controls, whose state lives with
-// their window.
+// The one binding of a window to its object, shared by the program's own controls, whose
+// state lives with their window, and the main form, which lives on its own.
 #pragma once
 
 #include <windows.h>
 
-#include "../app/application_win.h"
+#include <stdexcept>
 
-// The state of a control's window, or null before WM_NCCREATE and after WM_NCDESTROY.
+#include "application_win.h"
+
+// The object bound to a window, or null before WM_NCCREATE and after WM_NCDESTROY.
 template <typename State>
 State* ControlState(HWND window) noexcept
 {
     return reinterpret_cast<State*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-// WM_NCCREATE makes the State (constructed from the window and its CREATESTRUCTA) and the
-// window owns it until WM_NCDESTROY; every message in between goes to Handle. No exception
-// may unwind through user32's frames: one that leaves Handle is reported here.
-template <typename State, LRESULT (*Handle)(State&, UINT, WPARAM, LPARAM)>
+// A control's state: made at WM_NCCREATE from the window and its CREATESTRUCTA, owned by
+// the window until WM_NCDESTROY.
+template <typename State>
+struct OwnedState {
+    static State* Bind(HWND window, const CREATESTRUCTA& create) { return new State(window, create); }
+    static void Unbind(State* state) noexcept { delete state; }
+};
+
+// An object that outlives its window (the main form): handed over as the creation
+// parameter, told its window at WM_NCCREATE and that the window is gone at WM_NCDESTROY.
+template <typename Object>
+struct BorrowedObject {
+    static Object* Bind(HWND window, const CREATESTRUCTA& create) noexcept
+    {
+        auto* object = static_cast<Object*>(create.lpCreateParams);
+        object->WindowCreated(window);
+        return object;
+    }
+    static void Unbind(Object* object) noexcept { object->WindowDestroyed(); }
+};
+
+// Every message between WM_NCCREATE and WM_NCDESTROY goes to Handle. No exception may
+// unwind through user32's frames: one that leaves Handle is reported here.
+template <typename State, LRESULT (*Handle)(State&, UINT, WPARAM, LPARAM), typename Binding = OwnedState<State>>
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     try {
         if (message == WM_NCCREATE) {
-            // When creation fails from here on, WM_NCDESTROY still comes and frees it.
-            auto* state = new State(window, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
+            // When creation fails from here on, WM_NCDESTROY still comes and unbinds it.
+            State* state = Binding::Bind(window, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
             SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
         }
         auto* state = ControlState<State>(window);
         if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            delete state;
+            Binding::Unbind(state);
             return DefWindowProcA(window, message, wParam, lParam);
         }
         return Handle(*state, message, wParam, lParam);
@@ -44,19 +66,23 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 template <typename State, LRESULT (*Handle)(State&, UINT, WPARAM, LPARAM)>
 void RegisterControlClass(HINSTANCE instance, const char* className, HBRUSH background = nullptr)
 {
-    WNDCLASSA windowClass{};
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = ControlWindowProc<State, Handle>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = background;
     windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
+    Application::RegisterWindowClass(windowClass);
 }
 
-// A control as a child of `parent`, with `id` as its child identifier.
+// A control as a child of `parent`, with `id` as its child identifier; a control that
+// cannot be made ends the form's construction.
 inline HWND CreateControl(const char* className, DWORD style, SIZE size, HWND parent, int id, void* createParam)
 {
-    return CreateWindowExA(0, className, "", style, 0, 0, size.cx, size.cy, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), createParam);
+    HWND control = CreateWindowExA(0, className, "", style, 0, 0, size.cx, size.cy, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), createParam);
+    if (control == nullptr) throw std::runtime_error("Ein Steuerelement des Hauptfensters konnte nicht erzeugt werden");
+    return control;
 }

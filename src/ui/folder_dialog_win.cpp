@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "../app/application_win.h"
+#include "application_win.h"
 #include "../late_bound_win.h"
 #include "../unique_handle.h"
 

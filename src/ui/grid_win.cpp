@@ -12,6 +12,7 @@
 #include "../unique_handle.h"
 #include "accessible_win.h"
 #include "control_win.h"
+#include "form_design.h"
 #include "grid_text.h"
 #include "paint_win.h"
 
@@ -20,9 +21,6 @@ namespace {
 
 constexpr int kPitch = RowHeight + LineWidth;
 constexpr int kTextIndent = 2;
-// The size of the form's design; the form lays the grid out again after every refresh.
-constexpr int kDesignWidth = 541;
-constexpr int kDesignHeight = 131;
 // A thin border rather than WS_EX_CLIENTEDGE: the form makes the grid (rows) x 20 pixels
 // high, which leaves a sunken edge's 4 pixels only from three rows on, so a table with a
 // single drive would get a scroll bar for a missing pixel.
@@ -587,7 +585,9 @@ void Register(HINSTANCE instance) { RegisterControlClass<State, HandleMessage>(i
 
 HWND Create(HWND parent, int id, const DriveTable& table)
 {
-    return CreateControl(ClassName, kStyle, {kDesignWidth, kDesignHeight}, parent, id, const_cast<DriveTable*>(&table));
+    // The form's design size; the form lays the grid out again after every refresh.
+    return CreateControl(ClassName, kStyle, {Design::GridWidth, Design::GridHeight}, parent, id,
+                         const_cast<DriveTable*>(&table));
 }
 
 void Refresh(HWND grid)

@@ -7,13 +7,15 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "../app/application_win.h"
+#include "application_win.h"
 #include "../app/registry_win.h"
 #include "../report/file_win.h"
 #include "../survey/drive_queries_win.h"
 #include "../survey/mtools.h"
 #include "../survey/number_format.h"
+#include "control_win.h"
 #include "folder_dialog_win.h"
+#include "form_design.h"
 #include "grid_win.h"
 #include "menu_ids.h"
 #include "status_bar_win.h"
@@ -24,16 +26,8 @@ constexpr const char* kClassName = "TFMain";
 constexpr const char* kDesignCaption = "Übersicht der Laufwerke";
 constexpr const char* kCredit = " Merovant  Laufwerke";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr int kDesignClientWidth = 571;
-constexpr int kDesignClientHeight = 157;
-constexpr int kDesignGridWidth = 541;
-constexpr int kDesignGridHeight = 131;
-constexpr int kStatusBarHeight = 19;
-constexpr int kCreditPanelWidth = 115;
 constexpr int kGridId = 1;
 constexpr int kStatusBarId = 2;
-
-TFMain* FormOf(HWND window) { return reinterpret_cast<TFMain*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
 SIZE OuterSize(HWND window)
 {
@@ -51,19 +45,19 @@ void TFMain::RegisterClasses(HINSTANCE instance)
 
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = ControlWindowProc<TFMain, &TFMain::Dispatch, BorrowedObject<TFMain>>;
     windowClass.hInstance = instance;
     windowClass.hIcon = windowClass.hIconSm = Application::Icon(instance);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExA(&windowClass)) throw std::runtime_error("Fensterklasse nicht registriert");
+    Application::RegisterWindowClass(windowClass);
 }
 
 TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory registry) : registry_(std::move(registry))
 {
     CreateMenuBar();
-    RECT frame{0, 0, kDesignClientWidth, kDesignClientHeight};
+    RECT frame{0, 0, Design::ClientWidth, Design::ClientHeight};
     AdjustWindowRect(&frame, kStyle, TRUE);
     // Owned by the application window, which alone has the task-bar entry.
     CreateWindowExA(0, kClassName, kDesignCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
@@ -73,8 +67,15 @@ TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory regis
         throw std::runtime_error("Das Hauptfenster konnte nicht erzeugt werden");
     }
     formSize_ = OuterSize(window_);
-    CreateControls();
+    try {
+        CreateControls();
+    } catch (...) {
+        // No window may be left with a pointer to a form that was never made.
+        DestroyWindow(window_);
+        throw;
+    }
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    constructed_ = true;
 }
 
 TFMain::~TFMain()
@@ -87,15 +88,13 @@ void TFMain::CreateControls()
     font_.reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
     const auto font = reinterpret_cast<WPARAM>(font_.get());
-    SendMessageA(window_, WM_SETFONT, font, FALSE);
 
     grid_ = Grid::Create(window_, kGridId, Gitter);
-    SetWindowPos(grid_, nullptr, 0, 0, kDesignGridWidth, kDesignGridHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(grid_, WM_SETFONT, font, FALSE);
 
     StatusBar1 = StatusBar::Create(window_, kStatusBarId);
     SendMessageA(StatusBar1, WM_SETFONT, font, FALSE);
-    int panelEdges[] = {kCreditPanelWidth, -1};
+    int panelEdges[] = {Design::CreditPanelWidth, -1};
     SendMessageA(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panelEdges));
     SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kCredit));
     OnSize();
@@ -269,16 +268,16 @@ void TFMain::SetFormSize(int width, int height)
 
 void TFMain::ColumnsLaidOut(int widthSum)
 {
-    SetOuterSize(grid_, widthSum + 20, OuterSize(grid_).cy);
-    SetFormSize(widthSum + 30, formSize_.cy);
+    SetOuterSize(grid_, widthSum + Design::GridWidthBeyondColumns, OuterSize(grid_).cy);
+    SetFormSize(widthSum + Design::FormWidthBeyondColumns, formSize_.cy);
     Grid::Refresh(grid_);
 }
 
 void TFMain::RowsLaidOut(int driveCount)
 {
-    const int gridHeight = (driveCount + 1) * 20;
+    const int gridHeight = (driveCount + 1) * Design::GridHeightPerRow;
     SetOuterSize(grid_, OuterSize(grid_).cx, gridHeight);
-    SetFormSize(formSize_.cx, gridHeight + 65);
+    SetFormSize(formSize_.cx, gridHeight + Design::FormHeightBeyondGrid);
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
     SetWindowTextA(window_, caption.c_str());
     Grid::Refresh(grid_);
@@ -288,7 +287,7 @@ void TFMain::OnSize()
 {
     RECT client{};
     GetClientRect(window_, &client);
-    MoveWindow(StatusBar1, 0, client.bottom - kStatusBarHeight, client.right, kStatusBarHeight, TRUE);
+    MoveWindow(StatusBar1, 0, client.bottom - Design::StatusBarHeight, client.right, Design::StatusBarHeight, TRUE);
 }
 
 void TFMain::ShowCentred()
@@ -336,32 +335,25 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         FormClose();
         DestroyWindow(window_);
         return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;  // the message loop gives the exit code
+    case WM_DESTROY:
+        // The message loop gives the exit code. A form whose construction failed posts
+        // nothing: the error box that reports the failure must not take the quit request.
+        if (constructed_) PostQuitMessage(0);
+        return 0;
     }
     if (message == taskbarCreated_ && taskbarCreated_ != 0) ReloadNumberSettings();
     return DefWindowProcA(window_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TFMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+LRESULT TFMain::Dispatch(TFMain& form, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<TFMain*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        form->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    TFMain* form = FormOf(window);
-    if (form == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        form->window_ = nullptr;
-        form->MainMenu1 = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    try {
-        return form->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // No exception may unwind through user32's frames: it is reported here.
-        Application::HandleException();
-        return 0;
-    }
+    return form.HandleMessage(message, wParam, lParam);
+}
+
+void TFMain::WindowCreated(HWND window) noexcept { window_ = window; }
+
+void TFMain::WindowDestroyed() noexcept
+{
+    window_ = nullptr;
+    MainMenu1 = nullptr;  // the menu went with the window
 }

@@ -15,6 +15,9 @@
 #include "../unique_handle.h"
 #include "save_dialog_win.h"
 
+template <typename Object>
+struct BorrowedObject;
+
 class TFMain final : public StartupHost, public SettingsTarget, private GridLayout {
 public:
     // Where the settings are kept; the registry of the current user unless a test says otherwise.
@@ -88,7 +91,11 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id);
     void OnSize();
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // The binding of the window to the form (control_win.h).
+    friend struct BorrowedObject<TFMain>;
+    static LRESULT Dispatch(TFMain& form, UINT message, WPARAM wParam, LPARAM lParam);
+    void WindowCreated(HWND window) noexcept;
+    void WindowDestroyed() noexcept;
 
     std::unique_ptr<RegistryAccess> OpenRegistry() const;
     HWND DialogMonitorWindow() const;
@@ -108,5 +115,6 @@ private:
     UINT taskbarCreated_ = 0;
     bool creating_ = false;  // the start-up sequence is running
     bool shown_ = false;  // ShowCentred has run
+    bool constructed_ = false;  // the constructor has finished
     SIZE formSize_{};  // the outer size the layout gave the form
 };

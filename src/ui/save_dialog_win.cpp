@@ -3,7 +3,7 @@
 
 #include <commdlg.h>
 
-#include "../app/application_win.h"
+#include "application_win.h"
 #include "../late_bound_win.h"
 #include "save_dialog.h"
 
@@ -25,7 +25,7 @@ DWORD StructureSize()
     return extended ? sizeof(OPENFILENAMEA) : OPENFILENAME_SIZE_VERSION_400A;
 }
 
-BOOL CALLBACK FirstMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found)
+BOOL CALLBACK FirstMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) noexcept
 {
     *reinterpret_cast<HMONITOR*>(found) = monitor;
     return FALSE;
@@ -46,18 +46,15 @@ Rect MonitorRect(HWND placementWindow)
 }
 
 // The Explorer-style hook is a child dialog of the real one: CDN_INITDONE arrives once
-// the dialog has its final size, just before it is shown.
+// the dialog has its final size, just before it is shown, with the request that carries
+// the window whose monitor the dialog goes on.
 UINT_PTR CALLBACK PlacementHook(HWND child, UINT message, WPARAM, LPARAM lParam) noexcept
 {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(child, GWLP_USERDATA, reinterpret_cast<OPENFILENAMEA*>(lParam)->lCustData);
-        return 0;
-    }
     if (message != WM_NOTIFY || reinterpret_cast<NMHDR*>(lParam)->code != CDN_INITDONE) return 0;
     HWND dialog = GetParent(child);
     RECT rect{};
     GetWindowRect(dialog, &rect);
-    const auto placementWindow = reinterpret_cast<HWND>(GetWindowLongPtrA(child, GWLP_USERDATA));
+    const auto placementWindow = reinterpret_cast<HWND>(reinterpret_cast<OFNOTIFYA*>(lParam)->lpOFN->lCustData);
     const Point at = DialogPosition(MonitorRect(placementWindow), rect.right - rect.left, rect.bottom - rect.top);
     SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;

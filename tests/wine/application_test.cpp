@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/application_win.h"
+#include "ui/application_win.h"
 #include "errors.h"
 #include "survey/float_setting.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <regex>
 
-#include "app/application_win.h"
+#include "ui/application_win.h"
 #include "errors.h"
 #include "survey/drive_queries_win.h"
 #include "survey/drive_survey.h"

@@ -3,10 +3,10 @@
 
 #include <memory>
 
-#include "../ui/main_form_win.h"
-#include "application_win.h"
-#include "command_line.h"
-#include "run_report_win.h"
+#include "app/command_line.h"
+#include "app/run_report_win.h"
+#include "ui/application_win.h"
+#include "ui/main_form_win.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <exception>
 #include <vector>
 
-#include "run_report.h"
+#include "../app/run_report.h"
 
 namespace Application {
 
@@ -25,6 +25,10 @@ HWND Window() noexcept;
 // The program's icon (MAINICON), for the application window and the main form.
 HICON Icon(HINSTANCE instance) noexcept;
 void SetMainForm(HWND form) noexcept;
+
+// Registers one of the program's window classes; one that cannot be registered ends the
+// start. Registering the same class again (the same procedure) changes nothing.
+void RegisterWindowClass(const WNDCLASSEXA& windowClass);
 
 // Posts the quit request; the message loop ends when it takes it.
 void Terminate() noexcept;

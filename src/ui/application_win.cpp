@@ -9,7 +9,7 @@
 #include "../survey/drive_queries_win.h"
 #include "../survey/float_setting.h"
 #include "../survey/number_format.h"
-#include "error_text.h"
+#include "../app/error_text.h"
 
 namespace {
 
@@ -56,12 +56,17 @@ void RestrictDllSearch() noexcept
         setSearchPathMode(kSafeSearchModePermanent);
 }
 
-BOOL CALLBACK DisableIfActive(HWND window, LPARAM list)
+// Short of memory, a window stays enabled rather than an exception unwinding through
+// EnumThreadWindows.
+BOOL CALLBACK DisableIfActive(HWND window, LPARAM list) noexcept
 {
-    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    try {
         reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        EnableWindow(window, FALSE);
+    } catch (...) {
+        return TRUE;
     }
+    EnableWindow(window, FALSE);
     return TRUE;
 }
 
@@ -94,6 +99,18 @@ void Initialize() noexcept
     ResolveDiskFreeSpaceQuery();
 }
 
+void RegisterWindowClass(const WNDCLASSEXA& windowClass)
+{
+    if (RegisterClassExA(&windowClass)) return;
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (GetLastError() == ERROR_CLASS_ALREADY_EXISTS &&
+        GetClassInfoExA(windowClass.hInstance, windowClass.lpszClassName, &existing) &&
+        existing.lpfnWndProc == windowClass.lpfnWndProc)
+        return;
+    throw std::runtime_error("Fensterklasse nicht registriert");
+}
+
 HWND CreateApplicationWindow(HINSTANCE instance)
 {
     WNDCLASSEXA windowClass{};
@@ -102,7 +119,7 @@ HWND CreateApplicationWindow(HINSTANCE instance)
     windowClass.hInstance = instance;
     windowClass.hIcon = windowClass.hIconSm = Icon(instance);
     windowClass.lpszClassName = kApplicationClass;
-    RegisterClassExA(&windowClass);
+    RegisterWindowClass(windowClass);
     const int left = GetSystemMetrics(SM_CXSCREEN) / 2, top = GetSystemMetrics(SM_CYSCREEN) / 2;
     applicationWindow = CreateWindowExA(0, kApplicationClass, Title,
                                         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, left,
