@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # What a security scan of the exe reads from its PE header: address-space randomisation
 # (DYNAMIC_BASE, with the relocation table it needs), no code in data pages (NX_COMPAT),
-# terminal-server aware, and no link time (the same sources give the same bytes).
-#   pe_header_test.sh OBJDUMP merovant.exe
+# terminal-server aware, and no link time (the same sources give the same bytes). And what
+# Windows reads from its manifest resource: GDI scaling on monitors of high DPI.
+#   pe_header_test.sh OBJDUMP WINDRES merovant.exe
 set -euo pipefail
-objdump=$1 exe=$2
+objdump=$1 windres=$2 exe=$3
 header=$("$objdump" -p "$exe")
 status=0
 for flag in DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE; do
@@ -16,4 +17,8 @@ grep -Eq '^Entry 5 [0-9a-f]*[1-9a-f][0-9a-f]* [0-9a-f]*[1-9a-f][0-9a-f]* Base Re
 # objdump prints a zero time stamp as the epoch (or as 0 in older versions).
 grep -Eq $'^Time/Date\t+(Thu Jan  1 00:00:00 1970|0+)$' <<<"$header" ||
     { echo "time stamp not zero: $(grep '^Time/Date' <<<"$header")" >&2; status=1; }
+# windres gives the manifest (type 24, id 1) back as quoted lines of a resource script.
+manifest=$("$windres" -i "$exe" -O rc | sed -n '/^1 24 /,/^END/p' | sed -n 's/^ *"\(.*\)"$/\1/p' | sed 's/""/"/g; s/\\n$//')
+grep -qF '<gdiScaling xmlns="http://schemas.microsoft.com/SMI/2017/WindowsSettings">true</gdiScaling>' <<<"$manifest" ||
+    { echo "the manifest asks for no GDI scaling" >&2; status=1; }
 exit "$status"
