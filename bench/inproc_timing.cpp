@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "../tests/report/fake_files.h"
-#include "app/application_win.h"
+#include "ui/application_win.h"
 #include "report/export.h"
 #include "report/file_win.h"
 #include "survey/drive_queries_win.h"
