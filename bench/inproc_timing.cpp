@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "../tests/report/fake_files.h"
-#include "ui/application_win.h"
 #include "report/export.h"
 #include "report/file_win.h"
 #include "survey/drive_queries_win.h"
 #include "survey/drive_survey.h"
 #include "survey/fake_drives.h"
+#include "ui/application_win.h"
 
 namespace {
 

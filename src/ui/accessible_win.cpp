@@ -238,7 +238,7 @@ public:
             case NAVDIR_UP: --item; break;
             case NAVDIR_FIRSTCHILD:
             case NAVDIR_LASTCHILD: return E_INVALIDARG;  // simple elements have no children
-            default: return S_FALSE;                      // nothing beside a row
+            default: return S_FALSE;  // nothing beside a row
             }
             if (item < 1 || item > count) return S_FALSE;
             SetChild(end, item);
@@ -315,7 +315,8 @@ LRESULT AccessibleLink::Answer(WPARAM flags, LPARAM objectId) noexcept
     if (!api.Complete()) return 0;
     if (object_ == nullptr) {
         IAccessible* standard = nullptr;
-        if (FAILED(api.createStandard(window_, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))))
+        if (FAILED(
+                api.createStandard(window_, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))))
             return 0;
         object_ = new (std::nothrow) AccessibleControl(window_, source_, standard);
         if (object_ == nullptr) {

@@ -4,12 +4,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "../app/error_text.h"
 #include "../errors.h"
 #include "../late_bound_win.h"
 #include "../survey/drive_queries_win.h"
 #include "../survey/float_setting.h"
 #include "../survey/number_format.h"
-#include "../app/error_text.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "application_win.h"
 #include "../late_bound_win.h"
 #include "../unique_handle.h"
+#include "application_win.h"
 
 namespace {
 

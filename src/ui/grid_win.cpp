@@ -475,7 +475,8 @@ std::string State::Name() const
 {
     const HWND form = GetParent(window);
     std::string caption(static_cast<std::size_t>(std::max(0, GetWindowTextLengthA(form))) + 1, '\0');
-    caption.resize(static_cast<std::size_t>(std::max(0, GetWindowTextA(form, caption.data(), static_cast<int>(caption.size())))));
+    caption.resize(
+        static_cast<std::size_t>(std::max(0, GetWindowTextA(form, caption.data(), static_cast<int>(caption.size())))));
     return caption;
 }
 
@@ -543,9 +544,7 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
         InvalidateRect(state.window, nullptr, FALSE);  // the focus frame on the caret row
         if (state.caret != 0) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
         return 0;
-    case WM_KILLFOCUS:
-        InvalidateRect(state.window, nullptr, FALSE);
-        return 0;
+    case WM_KILLFOCUS: InvalidateRect(state.window, nullptr, FALSE); return 0;
     case WM_UPDATEUISTATE:
         DefWindowProcA(state.window, message, wParam, lParam);
         InvalidateRect(state.window, nullptr, FALSE);

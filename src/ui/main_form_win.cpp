@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "application_win.h"
 #include "../app/registry_win.h"
 #include "../report/file_win.h"
 #include "../survey/drive_queries_win.h"
 #include "../survey/mtools.h"
 #include "../survey/number_format.h"
+#include "application_win.h"
 #include "control_win.h"
 #include "folder_dialog_win.h"
 #include "form_design.h"

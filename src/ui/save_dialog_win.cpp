@@ -3,8 +3,8 @@
 
 #include <commdlg.h>
 
-#include "application_win.h"
 #include "../late_bound_win.h"
+#include "application_win.h"
 #include "save_dialog.h"
 
 namespace {

@@ -35,8 +35,8 @@ protected:
     {
         WindowTest::SetUp();
         CoInitialize(nullptr);
-        hook_ = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_NAMECHANGE, nullptr, Record,
-                                GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+        hook_ = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_NAMECHANGE, nullptr, Record, GetCurrentProcessId(),
+                                0, WINEVENT_OUTOFCONTEXT);
     }
     void TearDown() override
     {
@@ -99,7 +99,8 @@ TEST_F(AccessibilityTest, GridIsAListOfDriveRowsWithTheirTitles)
     IAccessible* grid = Object(form->GridHandle());
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(Role(grid, CHILDID_SELF), ROLE_SYSTEM_LIST);
-    EXPECT_EQ(Name(grid, CHILDID_SELF), Mtools::ComputerName() + ": \xDC" "bersicht der Laufwerke");
+    EXPECT_EQ(Name(grid, CHILDID_SELF), Mtools::ComputerName() + ": \xDC"
+                                                                 "bersicht der Laufwerke");
     ASSERT_EQ(Count(grid), 4);
 
     const struct {
@@ -107,13 +108,16 @@ TEST_F(AccessibilityTest, GridIsAListOfDriveRowsWithTheirTitles)
         long item;
         const char* name;
     } rows[] = {
-        {0, 2, "D:, Name: DATEN, TYP: lokale Festplatte, Kapazit\xE4t(KB): 65,536 , Frei(KB): 65,528 , "
-               "Frei in %: 100 %, Serien-Nr: 12AB-34CD, Filesystem: NTFS"},
-        {0, 3, "E:, Name: NETZ, TYP: Netzwerklaufwerk, Kapazit\xE4t(KB): 32,768 , Frei(KB): 32,760 , "
-               "Frei in %: 100 %, Serien-Nr: 0000-ABCD, Filesystem: NTFS"},
+        {0, 2,
+         "D:, Name: DATEN, TYP: lokale Festplatte, Kapazit\xE4t(KB): 65,536 , Frei(KB): 65,528 , "
+         "Frei in %: 100 %, Serien-Nr: 12AB-34CD, Filesystem: NTFS"},
+        {0, 3,
+         "E:, Name: NETZ, TYP: Netzwerklaufwerk, Kapazit\xE4t(KB): 32,768 , Frei(KB): 32,760 , "
+         "Frei in %: 100 %, Serien-Nr: 0000-ABCD, Filesystem: NTFS"},
         {0, 4, "F:, TYP: CD-Rom"},
-        {'M', 2, "D:, Name: DATEN, TYP: lokale Festplatte, Kapazit\xE4t (MB): 64 , Frei (MB): 64 , "
-                 "Frei in %: 100 %, Serien-Nr: 12AB-34CD, Filesystem: NTFS"},
+        {'M', 2,
+         "D:, Name: DATEN, TYP: lokale Festplatte, Kapazit\xE4t (MB): 64 , Frei (MB): 64 , "
+         "Frei in %: 100 %, Serien-Nr: 12AB-34CD, Filesystem: NTFS"},
     };
     for (const auto& row : rows) {
         if (row.option) {

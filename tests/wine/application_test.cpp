@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/application_win.h"
 #include "errors.h"
 #include "survey/float_setting.h"
+#include "ui/application_win.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <regex>
 
-#include "ui/application_win.h"
 #include "errors.h"
 #include "survey/drive_queries_win.h"
 #include "survey/drive_survey.h"
+#include "ui/application_win.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "../app/fake_registry.h"
-#include "ui/application_win.h"
 #include "survey/mtools.h"
+#include "ui/application_win.h"
 #include "ui/main_form_win.h"
 #include "ui/menu_ids.h"
 
