@@ -2,6 +2,8 @@
 // real mouse and keyboard messages, and its scroll bars, in a top-level test window.
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -451,6 +453,30 @@ TEST_F(GridTest, OverflowingRowsScrollUnderAFixedHeader)
         {"drive column still fixed", InCell(0, 1), Look::Face},
     };
     for (const Probe& probe : afterScroll) ExpectLooks(scrolled, probe);
+
+    // Accessibility clients find the rows where they are drawn, those scrolled away too.
+    IAccessible* rows = nullptr;
+    AccessibleObjectFromWindow(grid, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&rows));
+    ASSERT_NE(rows, nullptr);
+    POINT origin{0, 0};
+    ClientToScreen(grid, &origin);
+    const struct {
+        long item;
+        int top;  // in the client area
+        bool offscreen;
+    } shown[] = {{1, RowTop(1) - 3 * kPitch, true}, {4, RowTop(1), false}, {24, RowTop(21), true}};
+    for (const auto& row : shown) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = row.item;
+        long left = 0, top = 0, width = 0, height = 0;
+        rows->accLocation(&left, &top, &width, &height, child);
+        VARIANT state{};
+        rows->get_accState(child, &state);
+        EXPECT_EQ(top, origin.y + row.top) << "row " << row.item;
+        EXPECT_EQ((state.lVal & STATE_SYSTEM_OFFSCREEN) != 0, row.offscreen) << "row " << row.item;
+    }
+    rows->Release();
 
     SendMessageA(grid, WM_VSCROLL, SB_BOTTOM, 0);
     const int bottomTop = Grid::TopRow(grid);
