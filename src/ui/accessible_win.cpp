@@ -59,7 +59,8 @@ HRESULT NoChild(VARIANT* variant) noexcept
 
 }  // namespace
 
-class AccessibleControl final : public IAccessible {
+// The control's object: IAccessible, and IOleWindow, through which clients find its window.
+class AccessibleControl final : public IAccessible, public IOleWindow {
 public:
     AccessibleControl(HWND window, const AccessibleSource& source, IAccessible* standard) noexcept
         : window_(window), source_(&source), standard_(standard)
@@ -81,8 +82,12 @@ public:
     {
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
-        if (id != __uuidof(IUnknown) && id != __uuidof(IDispatch) && id != __uuidof(IAccessible)) return E_NOINTERFACE;
-        *object = static_cast<IAccessible*>(this);
+        if (id == __uuidof(IUnknown) || id == __uuidof(IDispatch) || id == __uuidof(IAccessible))
+            *object = static_cast<IAccessible*>(this);
+        else if (id == __uuidof(IOleWindow))
+            *object = static_cast<IOleWindow*>(this);
+        else
+            return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
@@ -96,6 +101,15 @@ public:
         }
         return static_cast<ULONG>(refs);
     }
+
+    // IOleWindow
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) noexcept override
+    {
+        if (window == nullptr) return E_POINTER;
+        *window = source_ ? window_ : nullptr;
+        return source_ ? S_OK : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
 
     // IDispatch: the standard object's.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override
@@ -324,7 +338,7 @@ LRESULT AccessibleLink::Answer(WPARAM flags, LPARAM objectId) noexcept
             return 0;
         }
     }
-    const LRESULT result = api.lresultFromObject(__uuidof(IAccessible), flags, object_);
+    const LRESULT result = api.lresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object_));
     return result > 0 ? result : 0;
 }
 

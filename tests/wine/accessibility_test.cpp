@@ -99,6 +99,9 @@ TEST_F(AccessibilityTest, GridIsAListOfDriveRowsWithTheirTitles)
     IAccessible* grid = Object(form->GridHandle());
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(Role(grid, CHILDID_SELF), ROLE_SYSTEM_LIST);
+    HWND window = nullptr;
+    EXPECT_EQ(WindowFromAccessibleObject(grid, &window), S_OK);
+    EXPECT_EQ(window, form->GridHandle());
     EXPECT_EQ(Name(grid, CHILDID_SELF), Mtools::ComputerName() + ": \xDC"
                                                                  "bersicht der Laufwerke");
     ASSERT_EQ(Count(grid), 4);
