@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: real keys and clicks through SendInput,
 // inside a Wine virtual desktop that draws the frame and its close box.
 #include "form_harness.h"
+#include "ui/status_bar_win.h"
 
 namespace {
 
@@ -165,6 +166,19 @@ TEST_F(WindowTest, AltF4AndBeendenWriteNothing)
         EXPECT_EQ(registry.keys[kKey]["Lokal"], DWord(0));
         DestroyForm();
     }
+}
+
+// A form whose controls cannot be made says so and leaves no window behind, nor a quit
+// request that would end the box reporting it.
+TEST_F(WindowTest, FormWithoutItsControlsLeavesNoWindow)
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(UnregisterClassA(StatusBar::ClassName, instance));
+    EXPECT_THROW(TFMain(instance, Application::Window()), std::runtime_error);
+    StatusBar::Register(instance);
+    EXPECT_EQ(FindWindowA("TFMain", nullptr), nullptr);
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(WindowTest, FailingSaveKeepsTheWindowOpen)
