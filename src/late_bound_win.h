@@ -1,7 +1,7 @@
 // A function of a system library resolved by name at run time: one that older Windows
-// versions lack, or one of the dialogs' libraries (comdlg32, shell32, ole32), which are
-// loaded only when a dialog is shown: an unattended run, which shows none, does not pay
-// for loading them at start.
+// versions lack, or one of the libraries of the dialogs (comdlg32, shell32, ole32) and of
+// accessibility clients (oleacc, oleaut32), which are loaded only when a dialog is shown or
+// a client asks: an unattended run, which needs neither, does not pay for loading them.
 #pragma once
 
 #include <windows.h>

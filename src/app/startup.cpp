@@ -77,9 +77,3 @@ StartupEnd RunStartupSequence(StartupHost& host, const std::vector<std::string>&
     host.Terminate();
     return StartupEnd::Ending;
 }
-
-void RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments)
-{
-    StartupState interactive;
-    RunStartupSequence(host, arguments, interactive);
-}

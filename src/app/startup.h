@@ -57,4 +57,3 @@ struct StartupState {
 // The whole sequence. An exception ends it where it arises; the caller shows it. Where
 // nobody sees the session, the sequence stops short of the window and the save dialog.
 StartupEnd RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments, StartupState& state);
-void RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments);

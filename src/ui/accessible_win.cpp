@@ -208,10 +208,7 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* action) noexcept override { return Nothing(action); }
-    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) noexcept override
-    {
-        return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED;
-    }
+    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) noexcept override { return NotSupported(); }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) noexcept override
     {
@@ -273,10 +270,7 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) noexcept override
-    {
-        return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED;
-    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) noexcept override { return NotSupported(); }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
 
@@ -289,10 +283,11 @@ private:
         return child.vt == VT_I4 && child.lVal >= 1 && child.lVal <= source_->ItemCount();
     }
 
+    HRESULT NotSupported() const noexcept { return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED; }
     HRESULT Nothing(BSTR* text) const noexcept
     {
         if (text != nullptr) *text = nullptr;
-        return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED;
+        return NotSupported();
     }
 
     // No exception leaves a COM call: the client is in another module, often another process.

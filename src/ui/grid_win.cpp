@@ -276,9 +276,11 @@ void AnnounceRows(State& state, int previousCaret)
     std::vector<std::string> rows;
     for (int item = 1; item <= state.ItemCount(); ++item) rows.push_back(state.ItemName(item));
     if (rows == state.announcedRows) return;
-    const bool caretRowChanged = state.caret == 0 || state.caret > static_cast<int>(state.announcedRows.size()) ||
-                                 state.announcedRows[static_cast<std::size_t>(state.caret - 1)] !=
-                                     rows[static_cast<std::size_t>(state.caret - 1)];
+    const auto nameOfCaretRow = [&state](const std::vector<std::string>& names) {
+        const auto index = static_cast<std::size_t>(state.caret - 1);
+        return state.caret >= 1 && index < names.size() ? names[index] : std::string();
+    };
+    const bool caretRowChanged = nameOfCaretRow(state.announcedRows) != nameOfCaretRow(rows);
     state.announcedRows = std::move(rows);
     state.accessible.Notify(EVENT_OBJECT_REORDER, CHILDID_SELF);
     if (state.caret != previousCaret || caretRowChanged) AnnounceCaret(state);

@@ -28,8 +28,6 @@ struct Panel {
     std::string text;
 };
 
-RECT PanelRect(HWND bar, const std::vector<Panel>& panels, int index);
-
 // Accessibility clients see a status bar with one static text per panel.
 struct State final : AccessibleSource {
     State(HWND bar, const CREATESTRUCTA&) : window(bar) {}
@@ -43,15 +41,8 @@ struct State final : AccessibleSource {
     int ItemCount() const override { return static_cast<int>(panels.size()); }
     std::string ItemName(int item) const override { return panels[static_cast<std::size_t>(item - 1)].text; }
     long ItemState(int) const override { return STATE_SYSTEM_READONLY; }
-    RECT ItemRect(int item) const override { return PanelRect(window, panels, item - 1); }
-    int ItemAt(POINT point) const override
-    {
-        for (int item = 1; item <= ItemCount(); ++item) {
-            const RECT area = ItemRect(item);
-            if (PtInRect(&area, point)) return item;
-        }
-        return 0;
-    }
+    RECT ItemRect(int item) const override;
+    int ItemAt(POINT point) const override;
     int FocusedItem() const override { return 0; }
     int SelectedItem() const override { return 0; }
 
@@ -61,20 +52,29 @@ struct State final : AccessibleSource {
     AccessibleLink accessible{window, *this};
 };
 
-RECT PanelRect(HWND bar, const std::vector<Panel>& panels, int index)
+RECT PanelRect(const State& state, int index)
 {
     RECT client{};
-    GetClientRect(bar, &client);
+    GetClientRect(state.window, &client);
     RECT area{0, kTopBorder, client.right, client.bottom};
     for (int i = 0; i <= index; ++i) {
         if (i > 0) area.left = area.right + kPanelGap;
-        const int edge = panels[static_cast<std::size_t>(i)].rightEdge;
+        const int edge = state.panels[static_cast<std::size_t>(i)].rightEdge;
         area.right = edge < 0 ? client.right : edge;
     }
     return area;
 }
 
-RECT PanelRect(const State& state, int index) { return PanelRect(state.window, state.panels, index); }
+RECT State::ItemRect(int item) const { return PanelRect(*this, item - 1); }
+
+int State::ItemAt(POINT point) const
+{
+    for (int item = 1; item <= ItemCount(); ++item) {
+        const RECT area = ItemRect(item);
+        if (PtInRect(&area, point)) return item;
+    }
+    return 0;
+}
 
 bool IsPanel(const State& state, WPARAM index) { return index < state.panels.size(); }
 

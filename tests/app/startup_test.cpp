@@ -71,7 +71,8 @@ TEST(StartupSequence, SwitchesOnlyTurnOptionsOn)
     };
     for (const auto& c : cases) {
         FakeStartupHost form;
-        RunStartupSequence(form, c.arguments);
+        StartupState state;
+        RunStartupSequence(form, c.arguments, state);
         EXPECT_EQ(form.localOnly, c.localOnly) << c.arguments.back();
         EXPECT_EQ(form.megabytes, c.megabytes) << c.arguments.back();
         EXPECT_EQ(form.shortExport, c.shortExport) << c.arguments.back();

@@ -103,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(SplitCommandLine(quoted) == arguments, "requoted " + Visible(quoted));
 
     FakeStartupHost host;
-    RunStartupSequence(host, arguments);
+    StartupState state;
+    RunStartupSequence(host, arguments, state);
     const Outcome found{host.log, host.localOnly, host.megabytes, host.shortExport};
     FUZZ_CHECK(found == ModelOutcome(arguments), "arguments " + Joined(arguments) + "\nsteps " + Visible(host.log));
     return 0;

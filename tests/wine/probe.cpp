@@ -69,25 +69,14 @@ int AnswerMessageBox(const char* caption)
     return 0;
 }
 
-int CloseWindowOfClass(const char* className)
+int PostToWindowOfClass(const char* className, UINT message, WPARAM wParam)
 {
     HWND window = WaitForWindow(className, nullptr);
     if (window == nullptr) {
         std::fprintf(stderr, "probe: no window of class %s\n", className);
         return 2;
     }
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    return 0;
-}
-
-int SendMenuCommand(const char* className, int id)
-{
-    HWND window = WaitForWindow(className, nullptr);
-    if (window == nullptr) {
-        std::fprintf(stderr, "probe: no window of class %s\n", className);
-        return 2;
-    }
-    PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    PostMessageA(window, message, wParam, 0);
     return 0;
 }
 
@@ -238,8 +227,9 @@ int main(int argc, char** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);
     if (argc == 3 && std::strcmp(argv[1], "messagebox") == 0) return AnswerMessageBox(argv[2]);
-    if (argc == 3 && std::strcmp(argv[1], "close") == 0) return CloseWindowOfClass(argv[2]);
-    if (argc == 4 && std::strcmp(argv[1], "command") == 0) return SendMenuCommand(argv[2], std::atoi(argv[3]));
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0) return PostToWindowOfClass(argv[2], WM_CLOSE, 0);
+    if (argc == 4 && std::strcmp(argv[1], "command") == 0)
+        return PostToWindowOfClass(argv[2], WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[3])));
     if (argc == 4 && std::strcmp(argv[1], "regvalue") == 0) return PrintRegistryValue(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "ready") == 0) return GetDesktopWindow() != nullptr ? 0 : 2;
     if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return HoldFile(argv[2], std::atoi(argv[3]));
