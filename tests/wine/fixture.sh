@@ -67,7 +67,7 @@ _fx_template() {
         tmp=$(mktemp -d "$FX_TEMPLATE.new.XXXXXX")
         _fx_say "creating template prefix $FX_TEMPLATE"
         # Fixed locale, so the template does not depend on which test happens to create it.
-        if ! { env WINEPREFIX="$tmp/prefix" LC_ALL=C.UTF-8 wineboot --init &&
+        if ! { env WINEPREFIX="$tmp/prefix" WINEARCH="$FX_ARCH" LC_ALL=C.UTF-8 wineboot --init &&
                env WINEPREFIX="$tmp/prefix" wineserver -w; } >"$tmp/boot.log" 2>&1 ||
            [[ ! -d $tmp/prefix/drive_c/windows ]]; then
             cat "$tmp/boot.log" >&2
