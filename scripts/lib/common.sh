@@ -10,7 +10,7 @@ die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 # Debian packages, by the architecture they come from. RUN_PACKAGES build merovant.exe and
 # run it under Wine (googletest: the Windows build compiles GoogleTest from its sources); the
 # x86_64 compiler and wine64 serve machines whose kernel runs no 32-bit code (see
-# windows_test_preset); xwininfo and ImageMagick's import take the picture of a window on a
+# windows_arch); xwininfo and ImageMagick's import take the picture of a window on a
 # virtual display.
 RUN_PACKAGES=(
   cmake make googletest
@@ -87,10 +87,66 @@ build_preset() {
   cmake --build --preset "$preset" -j"$(nproc)" ${1:+--target "$@"} || die "building preset $preset failed"
 }
 
-# The Windows build whose tests this machine can run: win32, the shipped i686 exe under
-# Wine's 32-bit loader; or win64, the same sources built for x86_64 under wine64, where the
-# kernel runs no 32-bit code at all (a Linux kernel with IA-32 emulation switched off:
-# every i386 program, Wine's loader too, fails with "Exec format error").
-windows_test_preset() {
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo win32; else echo win64; fi
+# The one place that knows how the two Windows builds differ: the shipped i686 exe, run by
+# Wine's 32-bit loader, and the x86_64 stand-in for machines whose kernel runs no 32-bit code
+# (a Linux kernel with IA-32 emulation switched off: every i386 program, Wine's loader too,
+# fails there with "Exec format error"). Everything else takes its facts from here and runs
+# the same code for either.
+#
+# windows_arch [win32|win64] sets, for the architecture named or, without one, for the one
+# this machine's Wine can run:
+#   WINE_ARCH        win32 or win64: WINEARCH of every prefix made for it
+#   WINDOWS_PRESET   the build whose tests run under Wine (win32, win64)
+#   RELEASE_PRESET   its release build (release, release64)
+#   MINGW            its tool prefix (i686-w64-mingw32, x86_64-w64-mingw32)
+#   WINE_LOADER      the Wine loader that runs its programs
+#   WINE_TEMPLATE    the Wine tests' template prefix for this user
+#   RUN_PREFIX       the prefix of scripts/run (MEROVANT_WINEPREFIX overrides it)
+#   EXE_KIND         what the exe is, in the words the suite reports it with
+#   STAND_IN         true where the exe is the x86_64 stand-in, not the shipped one
+SHIPPED_PRESET=win32
+windows_arch() {
+  local arch=${1:-}
+  if [[ -z $arch ]]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=win32; else arch=win64; fi
+  fi
+  case $arch in
+    win32)
+      WINDOWS_PRESET=win32 RELEASE_PRESET=release MINGW=i686-w64-mingw32 WINE_LOADER=/usr/lib/wine/wine
+      RUN_PREFIX=${MEROVANT_WINEPREFIX:-$HOME/.merovant-wine} EXE_KIND="i686 (PE32), the shipped build"
+      STAND_IN=false ;;
+    win64)
+      WINDOWS_PRESET=win64 RELEASE_PRESET=release64 MINGW=x86_64-w64-mingw32 WINE_LOADER=/usr/lib/wine/wine64
+      RUN_PREFIX=${MEROVANT_WINEPREFIX:-$HOME/.merovant-wine64}
+      EXE_KIND="x86_64 (PE32+), a stand-in: this kernel runs no 32-bit code" STAND_IN=true ;;
+    *) die "unknown Windows architecture '$arch' (win32 or win64)" ;;
+  esac
+  WINE_ARCH=$arch
+  WINE_TEMPLATE=${MEROVANT_WINE_TEMPLATE:-${TMPDIR:-/tmp}/merovant-wine-template-$(id -u)-$arch}
+}
+
+# wine_commands DIR: commands named wine and wine-stable (which wineboot calls) in DIR, in
+# front of PATH, that start WINE_LOADER. Debian's own `wine` picks its loader by what is
+# installed, not by the prefix: with wine32 installed it always starts the 32-bit one.
+wine_commands() {
+  local dir=$1 name
+  mkdir -p "$dir"
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexport WINELOADER=%s\nexec %s "$@"\n' "$WINE_LOADER" "$WINE_LOADER" >"$dir/$name"
+    chmod +x "$dir/$name"
+  done
+  export PATH="$dir:$PATH" WINEARCH=$WINE_ARCH
+}
+
+# prefix_arch PREFIX: the architecture a Wine prefix was made for (its system.reg's "#arch="
+# line); nothing for a prefix that has none yet.
+prefix_arch() {
+  sed -n '1,10{s/^#arch=\([a-z0-9]*\).*/\1/p}' "$1/system.reg" 2>/dev/null | head -1
+}
+
+# make_prefix PREFIX [LOG]: boots a new prefix for WINE_ARCH (wine_commands first).
+make_prefix() {
+  env WINEPREFIX="$1" WINEARCH="$WINE_ARCH" LC_ALL=C.UTF-8 wineboot --init >"${2:-/dev/null}" 2>&1 &&
+    env WINEPREFIX="$1" wineserver -w >>"${2:-/dev/null}" 2>&1 &&
+    [[ $(prefix_arch "$1") == "$WINE_ARCH" ]]
 }

@@ -25,27 +25,26 @@ declare -gA FX_TYPE=() FX_LABEL=() FX_SERIAL=() FX_SIZE=()
 
 _fx_say() { printf 'wine fixture: %s\n' "$*" >&2; }
 
+# shellcheck source=../../scripts/lib/common.sh
+source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../../scripts/lib/common.sh"
+
 # The Wine the test programs need: MEROVANT_WINE_ARCH (set by the build) is win32 for the
-# i686 build and win64 for the x86_64 one. Debian's `wine` always starts the 32-bit loader
-# when wine32 is installed, so a win64 run puts commands named wine and wine-stable that
-# start the 64-bit loader in front of PATH (wineboot calls wine-stable).
+# i686 build and win64 for the x86_64 one; the loader, the template and WINEARCH follow
+# from it (windows_arch).
 _fx_wine_arch() {
-    FX_ARCH=${MEROVANT_WINE_ARCH:-win32}
-    [[ $FX_ARCH == win64 ]] || return 0
-    local bin="$FX_ROOT/bin" name
-    mkdir -p "$bin"
-    for name in wine wine-stable; do
-        printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/$name"
-        chmod +x "$bin/$name"
-    done
-    export PATH="$bin:$PATH"
+    windows_arch "${MEROVANT_WINE_ARCH:-win32}"
+    FX_ARCH=$WINE_ARCH
+    wine_commands "$FX_ROOT/bin"
 }
 
-# The template exists and was booted by the installed Wine. After a Wine upgrade every
-# copy would re-run the prefix update on its first start (slow, and it writes into C:).
+# The template exists, was made for this architecture and was booted by the installed Wine.
+# One of the other architecture (made by hand, or by an older checkout that booted it
+# without WINEARCH) would make every test fail with "WINEARCH set to ... but ... is a
+# 64-bit installation"; after a Wine upgrade every copy would re-run the prefix update on
+# its first start (slow, and it writes into C:). Either is rebuilt.
 _fx_template_ok() {
     local inf=/usr/share/wine/wine.inf stamp
-    [[ -f $FX_TEMPLATE/system.reg ]] || return 1
+    [[ -f $FX_TEMPLATE/system.reg && $(prefix_arch "$FX_TEMPLATE") == "$FX_ARCH" ]] || return 1
     [[ -f $inf ]] || return 0
     read -r stamp <"$FX_TEMPLATE/.update-timestamp" || return 1
     [[ ${stamp%$'\r'} == "$(stat -c %Y "$inf")" ]]   # Wine ends the line with CR LF
@@ -53,24 +52,27 @@ _fx_template_ok() {
 
 # The template prefix is booted once (about 10 s) and shared by all tests of this user.
 # It is built in a temp dir and renamed when complete, so its existence means "ready".
-# An outdated one is renamed first, since running tests may still use it.
+# An unusable one is renamed first, since running tests may still use it.
 _fx_template() {
-    FX_TEMPLATE=${MEROVANT_WINE_TEMPLATE:-${TMPDIR:-/tmp}/merovant-wine-template-$(id -u)-$FX_ARCH}
+    FX_TEMPLATE=$WINE_TEMPLATE
     _fx_template_ok && return 0
     mkdir -p "$(dirname "$FX_TEMPLATE")"
     (
         flock 9
         _fx_template_ok && exit 0
-        [[ ! -e $FX_TEMPLATE ]] || mv -T "$FX_TEMPLATE" "$(mktemp -u "$FX_TEMPLATE.old.XXXXXX")"
+        if [[ -e $FX_TEMPLATE ]]; then
+            _fx_say "rebuilding $FX_TEMPLATE: made for '$(prefix_arch "$FX_TEMPLATE")' or by another Wine, needed: $FX_ARCH"
+            mv -T "$FX_TEMPLATE" "$(mktemp -u "$FX_TEMPLATE.old.XXXXXX")"
+        fi
         # Older ones go once no C: overlay uses any template (mounts keep the old name).
         grep -qF "lowerdir=$FX_TEMPLATE" /proc/self/mounts || rm -rf "$FX_TEMPLATE".old.*
         tmp=$(mktemp -d "$FX_TEMPLATE.new.XXXXXX")
-        _fx_say "creating template prefix $FX_TEMPLATE"
-        # Fixed locale, so the template does not depend on which test happens to create it.
-        if ! { env WINEPREFIX="$tmp/prefix" WINEARCH="$FX_ARCH" LC_ALL=C.UTF-8 wineboot --init &&
-               env WINEPREFIX="$tmp/prefix" wineserver -w; } >"$tmp/boot.log" 2>&1 ||
-           [[ ! -d $tmp/prefix/drive_c/windows ]]; then
+        _fx_say "creating template prefix $FX_TEMPLATE ($FX_ARCH)"
+        # Fixed locale (make_prefix), so the template does not depend on which test happens
+        # to create it.
+        if ! make_prefix "$tmp/prefix" "$tmp/boot.log" || [[ ! -d $tmp/prefix/drive_c/windows ]]; then
             cat "$tmp/boot.log" >&2
+            _fx_say "the new prefix is not a $FX_ARCH installation: $(prefix_arch "$tmp/prefix")"
             rm -rf "$tmp"
             exit 1
         fi
