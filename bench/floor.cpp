@@ -9,7 +9,7 @@
 
 namespace {
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -7,6 +7,7 @@
 
 #include <new>
 
+#include "../callback_win.h"
 #include "../late_bound_win.h"
 
 namespace {
@@ -309,6 +310,21 @@ private:
     const AccessibleSource* source_;
     IAccessible* standard_;
 };
+
+// Every method a client calls, in another module or another process, carries noexcept.
+static_assert(Callbacks::kAllNoexcept<
+              &AccessibleControl::QueryInterface, &AccessibleControl::AddRef, &AccessibleControl::Release,
+              &AccessibleControl::GetWindow, &AccessibleControl::ContextSensitiveHelp,
+              &AccessibleControl::GetTypeInfoCount, &AccessibleControl::GetTypeInfo, &AccessibleControl::GetIDsOfNames,
+              &AccessibleControl::Invoke, &AccessibleControl::get_accParent, &AccessibleControl::get_accChildCount,
+              &AccessibleControl::get_accChild, &AccessibleControl::get_accName, &AccessibleControl::get_accValue,
+              &AccessibleControl::get_accDescription, &AccessibleControl::get_accRole, &AccessibleControl::get_accState,
+              &AccessibleControl::get_accHelp, &AccessibleControl::get_accHelpTopic,
+              &AccessibleControl::get_accKeyboardShortcut, &AccessibleControl::get_accFocus,
+              &AccessibleControl::get_accSelection, &AccessibleControl::get_accDefaultAction,
+              &AccessibleControl::accSelect, &AccessibleControl::accLocation, &AccessibleControl::accNavigate,
+              &AccessibleControl::accHitTest, &AccessibleControl::accDoDefaultAction, &AccessibleControl::put_accName,
+              &AccessibleControl::put_accValue>);
 
 AccessibleLink::~AccessibleLink()
 {

@@ -99,14 +99,15 @@ void Initialize() noexcept
     ResolveDiskFreeSpaceQuery();
 }
 
-void RegisterWindowClass(const WNDCLASSEXA& windowClass)
+void RegisterWindowClass(WNDCLASSEXA windowClass, WindowProcedure procedure)
 {
+    Callbacks::SetWindowProcedure(windowClass, procedure);
     if (RegisterClassExA(&windowClass)) return;
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof existing;
     if (GetLastError() == ERROR_CLASS_ALREADY_EXISTS &&
         GetClassInfoExA(windowClass.hInstance, windowClass.lpszClassName, &existing) &&
-        existing.lpfnWndProc == windowClass.lpfnWndProc)
+        Callbacks::HasWindowProcedure(existing, procedure))
         return;
     throw std::runtime_error("Fensterklasse nicht registriert");
 }
@@ -115,11 +116,10 @@ HWND CreateApplicationWindow(HINSTANCE instance)
 {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ApplicationWindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = windowClass.hIconSm = Icon(instance);
     windowClass.lpszClassName = kApplicationClass;
-    RegisterWindowClass(windowClass);
+    RegisterWindowClass(windowClass, ApplicationWindowProc);
     const int left = GetSystemMetrics(SM_CXSCREEN) / 2, top = GetSystemMetrics(SM_CYSCREEN) / 2;
     applicationWindow = CreateWindowExA(0, kApplicationClass, Title,
                                         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, left,
@@ -144,7 +144,11 @@ void Terminate() noexcept
 
 bool Terminating() noexcept { return terminating; }
 
-void SetRunReport(RunReport* report) noexcept { runReport = report; }
+void BeginRun(RunReport* report) noexcept
+{
+    runReport = report;
+    terminating = false;
+}
 
 void HandleException() noexcept
 {
@@ -166,7 +170,7 @@ void HandleException() noexcept
 
 ThreadWindowsDisabled::ThreadWindowsDisabled() : active_(GetActiveWindow()), focus_(GetFocus())
 {
-    EnumThreadWindows(GetCurrentThreadId(), DisableIfActive, reinterpret_cast<LPARAM>(&disabled_));
+    Callbacks::ForEachThreadWindow(GetCurrentThreadId(), DisableIfActive, reinterpret_cast<LPARAM>(&disabled_));
 }
 
 ThreadWindowsDisabled::~ThreadWindowsDisabled()

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "../callback_win.h"
+
 #include <exception>
 #include <vector>
 
@@ -28,15 +30,16 @@ void SetMainForm(HWND form) noexcept;
 
 // Registers one of the program's window classes; one that cannot be registered ends the
 // start. Registering the same class again (the same procedure) changes nothing.
-void RegisterWindowClass(const WNDCLASSEXA& windowClass);
+void RegisterWindowClass(WNDCLASSEXA windowClass, WindowProcedure procedure);
 
 // Posts the quit request; the message loop ends when it takes it.
 void Terminate() noexcept;
 // The quit request was posted: the run is over once the message loop takes it.
 bool Terminating() noexcept;
 
-// The run whose errors the top-level handler reports; without one, every error is shown.
-void SetRunReport(RunReport* report) noexcept;
+// A run begins: the top-level handler reports its errors to this report (without one,
+// every error is shown), and no end request is pending.
+void BeginRun(RunReport* report) noexcept;
 
 // The top-level handler: shows the error in a modal stop box captioned with the title,
 // with the program's other windows disabled, and hands it to the run's report (the event

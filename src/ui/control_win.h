@@ -68,12 +68,11 @@ void RegisterControlClass(HINSTANCE instance, const char* className, HBRUSH back
 {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ControlWindowProc<State, Handle>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = background;
     windowClass.lpszClassName = className;
-    Application::RegisterWindowClass(windowClass);
+    Application::RegisterWindowClass(windowClass, ControlWindowProc<State, Handle>);
 }
 
 // A control as a child of `parent`, with `id` as its child identifier; a control that

@@ -122,7 +122,7 @@ bool SelectFolder(HWND owner, const std::string& title, const std::string& root,
     request.lpszTitle = title.c_str();
     request.ulFlags = BIF_RETURNONLYFSDIRS;
     if (!folder.empty()) {
-        request.lpfn = PreselectFolder;
+        Callbacks::SetCallback(request, PreselectFolder);
         request.lParam = reinterpret_cast<LPARAM>(folder.c_str());
     }
 

@@ -45,13 +45,12 @@ void TFMain::RegisterClasses(HINSTANCE instance)
 
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ControlWindowProc<TFMain, &TFMain::Dispatch, BorrowedObject<TFMain>>;
     windowClass.hInstance = instance;
     windowClass.hIcon = windowClass.hIconSm = Application::Icon(instance);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
-    Application::RegisterWindowClass(windowClass);
+    Application::RegisterWindowClass(windowClass, ControlWindowProc<TFMain, &TFMain::Dispatch, BorrowedObject<TFMain>>);
 }
 
 TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory registry) : registry_(std::move(registry))
@@ -139,12 +138,6 @@ void TFMain::SetChecked(int item, bool on)
 }
 
 // ---- event handlers
-
-void TFMain::FormCreate(const std::vector<std::string>& arguments)
-{
-    StartupState interactive;
-    FormCreate(arguments, interactive);
-}
 
 StartupEnd TFMain::FormCreate(const std::vector<std::string>& arguments, StartupState& state)
 {

@@ -42,7 +42,6 @@ public:
     std::string FileSystemName;
 
     // Event handlers.
-    void FormCreate(const std::vector<std::string>& arguments);
     StartupEnd FormCreate(const std::vector<std::string>& arguments, StartupState& state);
     void Beenden1Click();
     void Export1Click() override;

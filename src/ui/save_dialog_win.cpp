@@ -37,7 +37,7 @@ Rect MonitorRect(HWND placementWindow)
     if (placementWindow != nullptr)
         monitor = MonitorFromWindow(placementWindow, MONITOR_DEFAULTTONEAREST);
     else
-        EnumDisplayMonitors(nullptr, nullptr, FirstMonitor, reinterpret_cast<LPARAM>(&monitor));
+        Callbacks::ForEachMonitor(FirstMonitor, reinterpret_cast<LPARAM>(&monitor));
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (monitor == nullptr || !GetMonitorInfoA(monitor, &info))
@@ -79,7 +79,7 @@ bool SaveDialog::Execute(HWND owner, HWND placementWindow)
     request.lpstrTitle = nullptr;
     request.Flags = OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
     request.lpstrDefExt = DefaultExt.c_str();
-    request.lpfnHook = PlacementHook;
+    Callbacks::SetHook(request, PlacementHook);
     request.lCustData = reinterpret_cast<LPARAM>(placementWindow);
 
     // Without the dialog's library there is no dialog: the same as a cancelled one.

@@ -11,16 +11,20 @@ namespace {
 
 using namespace harness;
 
-BOOL CALLBACK Collect(HWND window, LPARAM list)
+BOOL CALLBACK Collect(HWND window, LPARAM list) noexcept
 {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
+    try {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 std::vector<HWND> ChildrenOf(HWND parent)
 {
     std::vector<HWND> children;
-    EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&children));
+    Callbacks::ForEachChildWindow(parent, Collect, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 
@@ -29,7 +33,7 @@ HWND WaitForDialog(const std::function<bool(HWND)>& matches, int milliseconds = 
     const DWORD formThread = GetWindowThreadProcessId(Application::Window(), nullptr);
     for (int waited = 0; waited < milliseconds; waited += 50) {
         std::vector<HWND> windows;
-        EnumThreadWindows(formThread, Collect, reinterpret_cast<LPARAM>(&windows));
+        Callbacks::ForEachThreadWindow(formThread, Collect, reinterpret_cast<LPARAM>(&windows));
         for (HWND window : windows)
             if (IsWindowVisible(window) && matches(window)) return window;
         Sleep(50);

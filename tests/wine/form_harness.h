@@ -1,5 +1,6 @@
-// A main form in the test's own process, driven as the program's message loop drives it,
-// with real keys and clicks through SendInput inside a Wine virtual desktop.
+// The program's run in the test's own process, through the same start-up path as WinMain,
+// with a registry in memory and the events it reports recorded; real keys and clicks
+// through SendInput inside a Wine virtual desktop.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "../app/fake_registry.h"
@@ -19,6 +21,7 @@
 #include "ui/application_win.h"
 #include "ui/main_form_win.h"
 #include "ui/menu_ids.h"
+#include "ui/program_win.h"
 
 namespace harness {
 
@@ -44,6 +47,37 @@ private:
     FakeRegistry& registry_;
 };
 
+// The events of a run, as the Application log would receive them.
+class RecordedEvents final : public EventSink {
+public:
+    struct Event {
+        EventId id;
+        std::vector<std::string> strings;
+    };
+    void Report(EventId id, const std::vector<std::string>& strings) noexcept override
+    {
+        try {
+            events.push_back({id, strings});
+        } catch (...) {
+            // Out of memory: the event is missed, and the test that looks for it says so.
+        }
+    }
+    std::vector<Event> events;
+};
+
+// The command line Windows hands the program for these arguments: quoted where they hold
+// a blank.
+inline std::string CommandLineOf(const std::vector<std::string>& arguments)
+{
+    std::string line = "merovant.exe";
+    for (const std::string& argument : arguments) {
+        const bool blank = std::any_of(argument.begin(), argument.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+        line += blank ? " \"" + argument + "\"" : " " + argument;
+    }
+    return line;
+}
+
 // Whether two icons draw the same 32 x 32 pixels.
 inline bool SamePicture(HICON a, HICON b)
 {
@@ -68,7 +102,7 @@ inline bool SamePicture(HICON a, HICON b)
     return pixels(a) == pixels(b);
 }
 
-inline BOOL CALLBACK FindIcon(HWND child, LPARAM found)
+inline BOOL CALLBACK FindIcon(HWND child, LPARAM found) noexcept
 {
     if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
         *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
@@ -101,7 +135,7 @@ private:
                 GetWindowTextA(box, buffer, sizeof buffer);
                 caption = buffer;
                 HICON icon = nullptr;
-                EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
+                Callbacks::ForEachChildWindow(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
                 stopIcon = SamePicture(icon, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
                 formDisabled = form != nullptr && !IsWindowEnabled(form);
                 seen_ = true;
@@ -148,7 +182,8 @@ protected:
     // the queue is emptied so that no dialog of a next form takes it for its own end.
     void DestroyForm()
     {
-        form.reset();
+        run.reset();
+        form = nullptr;
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
@@ -163,20 +198,16 @@ protected:
         Pump([] { return false; }, 300);
     }
 
-    // The program's start: the form, its start-up sequence and its first show.
-    void Open(std::vector<std::string> arguments)
+    // The program's start, as WinMain runs it: the report, the form, its start-up sequence
+    // and its endings, and the first show. `ended` is the exit code where the run ends there.
+    void Open(const std::vector<std::string>& arguments)
     {
-        arguments.insert(arguments.begin(), "merovant.exe");
-        form = std::make_unique<TFMain>(GetModuleHandleA(nullptr), Application::Window(),
-                                        [this] { return std::make_unique<SharedRegistry>(registry); });
-        Application::SetMainForm(form->Handle());
-        try {
-            form->FormCreate(arguments);
-        } catch (...) {
-            Application::HandleException();
-        }
-        ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
-        form->ShowCentred();
+        DestroyForm();
+        commandLine = CommandLineOf(arguments);
+        run = std::make_unique<ProgramRun>(GetModuleHandleA(nullptr), commandLine, anybodyThere, reported,
+                                           [this] { return std::make_unique<SharedRegistry>(registry); });
+        ended = run->Start();
+        form = run->Form();
     }
 
     // Runs the message loop as the program does until done() holds or the time is up.
@@ -190,9 +221,10 @@ protected:
                     quit = true;
                     continue;
                 }
-                if (form && IsWindow(form->Handle()) &&
-                    TranslateAcceleratorA(form->Handle(), form->Accelerators(), &message))
+                if (run) {
+                    run->Dispatch(message);
                     continue;
+                }
                 TranslateMessage(&message);
                 DispatchMessageA(&message);
             }
@@ -287,7 +319,12 @@ protected:
     }
 
     FakeRegistry registry;
-    std::unique_ptr<TFMain> form;
+    bool anybodyThere = true;  // false: a session nobody sees
+    RecordedEvents reported;
+    std::string commandLine;
+    std::unique_ptr<ProgramRun> run;
+    TFMain* form = nullptr;
+    std::optional<int> ended;
     bool quit = false;
 };
 

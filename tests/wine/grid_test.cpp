@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "survey/drive_table.h"
+#include "ui/application_win.h"
 #include "ui/grid_win.h"
 
 namespace {
@@ -154,12 +155,12 @@ protected:
     {
         const HINSTANCE instance = GetModuleHandleA(nullptr);
         Grid::Register(instance);
-        WNDCLASSA hostClass{};
-        hostClass.lpfnWndProc = HostProc;
+        WNDCLASSEXA hostClass{};
+        hostClass.cbSize = sizeof hostClass;
         hostClass.hInstance = instance;
         hostClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         hostClass.lpszClassName = kHostClass;
-        RegisterClassA(&hostClass);
+        Application::RegisterWindowClass(hostClass, HostProc);
         host = CreateWindowExA(0, kHostClass, "Gitter", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 700, nullptr,
                                nullptr, instance, nullptr);
     }

@@ -1,0 +1,118 @@
+// The run of the program: report, form, start-up sequence, its endings and the loop.
+#include "program_win.h"
+
+#include "../app/command_line.h"
+#include "application_win.h"
+
+namespace {
+
+constexpr const char* kNoWindowForNobody =
+    "Ohne Exportziel bliebe das Fenster offen, doch niemand sieht diese Sitzung: Es wurde nichts geschrieben.";
+constexpr const char* kNoDialogForNobody =
+    "Der Speichern-Dialog bräuchte einen Benutzer, doch niemand sieht diese Sitzung: Es wurde nichts geschrieben.";
+constexpr const char* kNoHelpForNobody = "Die Hilfe (/?) bräuchte einen Benutzer, doch niemand sieht diese Sitzung.";
+
+}  // namespace
+
+ProgramRun::ProgramRun(HINSTANCE instance, std::string_view commandLine, bool anybodyThere, EventSink& events,
+                       TFMain::RegistryFactory registry) noexcept
+    : instance_(instance),
+      commandLine_(commandLine),
+      anybodyThere_(anybodyThere),
+      events_(events),
+      registry_(std::move(registry))
+{
+}
+
+ProgramRun::~ProgramRun()
+{
+    form_.reset();
+    Application::SetMainForm(nullptr);
+    Application::BeginRun(nullptr);
+}
+
+std::optional<int> ProgramRun::Start() noexcept
+{
+    std::vector<std::string> arguments;
+    RunRequest request;
+    try {
+        arguments = SplitCommandLine(commandLine_);
+        request = RequestOf(arguments);
+        report_ = std::make_unique<RunReport>(anybodyThere_, request.exports, commandLine_, events_);
+    } catch (...) {
+        return kExitError;  // out of memory before anything could be shown
+    }
+    Application::BeginRun(report_.get());
+    if (request.help) return ShowHelp();
+    if (const auto ended = CreateForm()) return ended;
+    if (const auto ended = RunStartup(arguments)) return ended;
+    ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
+    form_->ShowCentred();
+    return std::nullopt;
+}
+
+std::optional<int> ProgramRun::ShowHelp() noexcept
+{
+    if (!report_->AnybodyThere()) {
+        report_->NeedsPerson(kNoHelpForNobody);
+        return report_->ExitCode();
+    }
+    MessageBoxA(nullptr, kHelpText, Application::Title, MB_OK | MB_ICONINFORMATION);
+    return kExitSuccess;
+}
+
+// The application window is the process's: a second run in one process (the tests') keeps it.
+std::optional<int> ProgramRun::CreateForm() noexcept
+{
+    try {
+        TFMain::RegisterClasses(instance_);
+        HWND applicationWindow = Application::Window();
+        if (applicationWindow == nullptr) applicationWindow = Application::CreateApplicationWindow(instance_);
+        form_ = std::make_unique<TFMain>(instance_, applicationWindow, registry_);
+        Application::SetMainForm(form_->Handle());
+        return std::nullopt;
+    } catch (...) {
+        report_->StartupFailed();
+        Application::HandleException();
+        return report_->ExitCode();
+    }
+}
+
+// An error ends the sequence where it arises: the box, and the window opens all the same,
+// unless nobody can see it.
+std::optional<int> ProgramRun::RunStartup(const std::vector<std::string>& arguments) noexcept
+{
+    StartupState state;
+    state.anybodyThere = report_->AnybodyThere();
+    try {
+        const StartupEnd end = form_->FormCreate(arguments, state);
+        report_->SetExportTarget(state.exportTarget);
+        if (end == StartupEnd::NeedsPerson) {
+            report_->NeedsPerson(state.exportTarget == kNoExport ? kNoWindowForNobody : kNoDialogForNobody);
+            return report_->ExitCode();
+        }
+    } catch (...) {
+        report_->SetExportTarget(state.exportTarget);
+        report_->StartupFailed();
+        Application::HandleException();
+        if (!report_->AnybodyThere()) return report_->ExitCode();  // the window is never shown
+    }
+    return std::nullopt;
+}
+
+void ProgramRun::Dispatch(MSG& message) noexcept
+{
+    if (form_ && TranslateAcceleratorA(form_->Handle(), form_->Accelerators(), &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+int ProgramRun::ExitCode() const noexcept { return report_ ? report_->ExitCode() : kExitError; }
+
+int RunProgram(ProgramRun& run) noexcept
+{
+    if (const auto ended = run.Start()) return *ended;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) run.Dispatch(message);
+    return run.ExitCode();
+}

@@ -1,0 +1,53 @@
+// One run of the program, from its command line to its exit code: the run's report, the
+// main form, the start-up sequence with its endings, and the message loop. WinMain runs it
+// for the process; the window tests run the very same in their own process, with a
+// registry in memory and events they record.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "../app/run_report.h"
+#include "main_form_win.h"
+
+class ProgramRun {
+public:
+    // The command line and the sink outlive the run; anybodyThere: whether a person can
+    // see this session (WindowStationVisible).
+    ProgramRun(HINSTANCE instance, std::string_view commandLine, bool anybodyThere, EventSink& events,
+               TFMain::RegistryFactory registry = {}) noexcept;
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // Everything before the message loop. The exit code where the run ends there (the
+    // help, a form that could not be made, a run that needs a person nobody can be, an
+    // error nobody can see); nothing where the window is up and the loop is to run.
+    std::optional<int> Start() noexcept;
+    // One message as the loop handles it: the menu's shortcut keys before anything else,
+    // so that F5 and Alt+F4 are the menu's and Alt+F4 never becomes the close command.
+    void Dispatch(MSG& message) noexcept;
+    // Once the loop has taken the quit request.
+    int ExitCode() const noexcept;
+
+    TFMain* Form() const noexcept { return form_.get(); }
+
+private:
+    std::optional<int> ShowHelp() noexcept;
+    std::optional<int> CreateForm() noexcept;
+    std::optional<int> RunStartup(const std::vector<std::string>& arguments) noexcept;
+
+    HINSTANCE instance_;
+    std::string_view commandLine_;
+    bool anybodyThere_;
+    EventSink& events_;
+    TFMain::RegistryFactory registry_;
+    std::unique_ptr<RunReport> report_;
+    std::unique_ptr<TFMain> form_;
+};
+
+// The whole run: Start, then the message loop until the quit request; the exit code.
+int RunProgram(ProgramRun& run) noexcept;
