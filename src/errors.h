@@ -25,8 +25,18 @@ private:
     int errorCode_;
 };
 
+// A settings error, reading or storing: the run's event tells the two apart.
 class ERegistryException : public Exception {
-    using Exception::Exception;
+public:
+    enum class Access { Read, Store };
+    explicit ERegistryException(std::string message, Access access = Access::Read)
+        : Exception(std::move(message)), access_(access)
+    {
+    }
+    Access Kind() const noexcept { return access_; }
+
+private:
+    Access access_;
 };
 
 class EMathError : public Exception {

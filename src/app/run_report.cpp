@@ -10,8 +10,9 @@ EventId EventIdOfCurrentException() noexcept
         throw;
     } catch (const EInOutError&) {
         return EventId::ExportFailed;  // file errors arise in the export alone
-    } catch (const ERegistryException&) {
-        return EventId::SettingsUnreadable;
+    } catch (const ERegistryException& error) {
+        return error.Kind() == ERegistryException::Access::Store ? EventId::SettingsNotSaved
+                                                                  : EventId::SettingsUnreadable;
     } catch (...) {
         return EventId::OtherError;
     }

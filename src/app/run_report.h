@@ -12,6 +12,7 @@ enum class EventId : unsigned {
     SettingsUnreadable = 2,
     OtherError = 3,
     NeedsPerson = 4,
+    SettingsNotSaved = 5,
 };
 
 // The process exit codes a scheduled task reports.

@@ -41,7 +41,7 @@ std::string WithName(const char* message, const std::string& name) { return mess
 
 [[noreturn]] void StoreError(const std::string& name)
 {
-    throw ERegistryException(WithName("Fehler beim Setzen der Daten für ", name));
+    throw ERegistryException(WithName("Fehler beim Setzen der Daten für ", name), ERegistryException::Access::Store);
 }
 
 }  // namespace

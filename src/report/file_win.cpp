@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "../unique_handle.h"
 
 namespace {
@@ -11,7 +13,8 @@ namespace {
 // not held until the program ends; its blocks written so far stay.
 class WindowsOutputFile final : public OutputFile {
 public:
-    explicit WindowsOutputFile(HANDLE handle) : handle_(handle) {}
+    using Handle = UniqueHandle<HANDLE, &CloseHandle>;
+    explicit WindowsOutputFile(Handle handle) noexcept : handle_(std::move(handle)) {}
 
     FileKind Kind() override
     {
@@ -31,18 +34,21 @@ public:
     unsigned Close() override { return CloseHandle(handle_.release()) ? 0 : GetLastError(); }
 
 private:
-    UniqueHandle<HANDLE, &CloseHandle> handle_;  // never INVALID_HANDLE_VALUE: Create checks
+    Handle handle_;  // never INVALID_HANDLE_VALUE: Create checks
 };
 
 }  // namespace
 
 std::unique_ptr<OutputFile> WindowsOutputFiles::Create(const std::string& name, unsigned& errorCode)
 {
-    const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    const HANDLE created = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE) {
         errorCode = GetLastError();
         return nullptr;
     }
-    return std::make_unique<WindowsOutputFile>(handle);
+    // Owned before anything else can fail: when making the writer runs out of memory, the
+    // file is closed again rather than held until the program ends.
+    WindowsOutputFile::Handle handle(created);
+    return std::make_unique<WindowsOutputFile>(std::move(handle));
 }

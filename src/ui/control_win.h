@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "application_win.h"
 
@@ -36,8 +38,25 @@ struct BorrowedObject {
     static void Unbind(Object* object) noexcept { object->WindowDestroyed(); }
 };
 
+// The error that ended a window's creation inside its window procedure, kept for the code
+// that called CreateWindowExA: it raises it there, so the one failure is reported once, in
+// the frame that can tell what it meant.
+inline std::exception_ptr& CreationFailure() noexcept
+{
+    static std::exception_ptr failure;
+    return failure;
+}
+
+// After CreateWindowExA gave no window: the error that ended the creation, or `otherwise`.
+[[noreturn]] inline void RaiseCreationFailure(const char* otherwise)
+{
+    if (std::exception_ptr failure = std::exchange(CreationFailure(), nullptr)) std::rethrow_exception(failure);
+    throw std::runtime_error(otherwise);
+}
+
 // Every message between WM_NCCREATE and WM_NCDESTROY goes to Handle. No exception may
-// unwind through user32's frames: one that leaves Handle is reported here.
+// unwind through user32's frames: one that leaves Handle is reported here, and one that
+// ends the window's creation is kept for its creator (CreationFailure).
 template <typename State, LRESULT (*Handle)(State&, UINT, WPARAM, LPARAM), typename Binding = OwnedState<State>>
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
@@ -56,8 +75,12 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         }
         return Handle(*state, message, wParam, lParam);
     } catch (...) {
+        if (message == WM_NCCREATE || message == WM_CREATE) {
+            CreationFailure() = std::current_exception();
+            return message == WM_CREATE ? -1 : FALSE;  // the window is not made
+        }
         Application::HandleException();
-        return 0;  // to WM_NCCREATE, FALSE: without its state the window is not made
+        return 0;
     }
 }
 
@@ -79,9 +102,10 @@ void RegisterControlClass(HINSTANCE instance, const char* className, HBRUSH back
 // cannot be made ends the form's construction.
 inline HWND CreateControl(const char* className, DWORD style, SIZE size, HWND parent, int id, void* createParam)
 {
+    CreationFailure() = nullptr;
     HWND control = CreateWindowExA(0, className, "", style, 0, 0, size.cx, size.cy, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), createParam);
-    if (control == nullptr) throw std::runtime_error("Ein Steuerelement des Hauptfensters konnte nicht erzeugt werden");
+    if (control == nullptr) RaiseCreationFailure("Ein Steuerelement des Hauptfensters konnte nicht erzeugt werden");
     return control;
 }

@@ -59,11 +59,12 @@ TFMain::TFMain(HINSTANCE instance, HWND applicationWindow, RegistryFactory regis
     RECT frame{0, 0, Design::ClientWidth, Design::ClientHeight};
     AdjustWindowRect(&frame, kStyle, TRUE);
     // Owned by the application window, which alone has the task-bar entry.
+    CreationFailure() = nullptr;
     CreateWindowExA(0, kClassName, kDesignCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                     frame.bottom - frame.top, applicationWindow, MainMenu1, instance, this);
     if (window_ == nullptr) {
         DestroyMenu(MainMenu1);
-        throw std::runtime_error("Das Hauptfenster konnte nicht erzeugt werden");
+        RaiseCreationFailure("Das Hauptfenster konnte nicht erzeugt werden");
     }
     formSize_ = OuterSize(window_);
     try {
@@ -130,7 +131,12 @@ std::unique_ptr<RegistryAccess> TFMain::OpenRegistry() const
     return std::make_unique<WindowsRegistry>();
 }
 
-bool TFMain::Checked(int item) const { return (GetMenuState(MainMenu1, item, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+// GetMenuState answers 0xFFFFFFFF, every bit set, for an item that is not there.
+bool TFMain::Checked(int item) const
+{
+    const UINT state = GetMenuState(MainMenu1, item, MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
+}
 
 void TFMain::SetChecked(int item, bool on)
 {

@@ -1,5 +1,6 @@
 // The settings store against a registry in memory: what loads, what fails, what is written.
 #include "app/settings.h"
+#include "app/run_report.h"
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,7 @@ TEST(Settings, SavesUpToTheFailingWrite)
             SaveSettings(registry, form);
         } catch (const ERegistryException& error) {
             message = error.Message();
+            EXPECT_EQ(EventIdOfCurrentException(), EventId::SettingsNotSaved) << "not \"could not be read\"";
         }
         EXPECT_EQ(message, c.message);
         EXPECT_EQ(registry.keys[kKey], c.after) << c.failing;

@@ -3,9 +3,34 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "errors.h"
+#include "report/file_win.h"
 #include "survey/float_setting.h"
 #include "ui/application_win.h"
+
+namespace {
+
+// Armed, the next allocation of the test program fails as it would when memory is short.
+std::atomic<bool> failNextAllocation{false};
+
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    if (failNextAllocation.exchange(false)) throw std::bad_alloc();
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+    throw std::bad_alloc();
+}
+// The replaced operator new takes its memory from malloc.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -35,6 +60,21 @@ TEST(ApplicationSetting, ArithmeticErrorsLeaveNoPendingCondition)
     EXPECT_THROW(CheckedDivide(0.0L, 0.0L), EInvalidOp);
     EXPECT_THROW(CheckedDivide(1e4000L, 1e-4000L), EOverflow);
     EXPECT_EQ(CheckedDivide(1.0L, 4.0L), 0.25L);
+}
+
+// A file whose writer cannot be made is not left open: nothing else could write it until
+// the program ends.
+TEST(ExportFile, AFileWithoutItsWriterIsClosedAgain)
+{
+    const std::string name = "C:\\verloren.txt";
+    WindowsOutputFiles files;
+    unsigned code = 0;
+    failNextAllocation = true;
+    EXPECT_THROW(files.Create(name, code), std::bad_alloc);
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << "still open: error " << GetLastError();
+    CloseHandle(file);
+    DeleteFileA(name.c_str());
 }
 
 }  // namespace

@@ -109,7 +109,8 @@ inline BOOL CALLBACK FindIcon(HWND child, LPARAM found) noexcept
     return TRUE;
 }
 
-// Answers the program's first message box from another thread, as a user would.
+// Answers the program's message boxes from another thread, as a user would, and notes the
+// first one.
 class BoxAnswerer {
 public:
     BoxAnswerer(HWND form) : thread_([this, form] { Watch(form); }) {}
@@ -119,6 +120,7 @@ public:
         thread_.join();
     }
     bool Seen() const { return seen_; }
+    int Count() const { return count_; }
     std::string text, caption;
     bool stopIcon = false, formDisabled = false;
 
@@ -131,22 +133,27 @@ private:
                 GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) {
                 char buffer[512] = {};
                 GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-                text = buffer;
-                GetWindowTextA(box, buffer, sizeof buffer);
-                caption = buffer;
-                HICON icon = nullptr;
-                Callbacks::ForEachChildWindow(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
-                stopIcon = SamePicture(icon, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
-                formDisabled = form != nullptr && !IsWindowEnabled(form);
-                seen_ = true;
+                if (!seen_) {
+                    text = buffer;
+                    GetWindowTextA(box, buffer, sizeof buffer);
+                    caption = buffer;
+                    HICON icon = nullptr;
+                    Callbacks::ForEachChildWindow(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
+                    stopIcon = SamePicture(icon, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
+                    formDisabled = form != nullptr && !IsWindowEnabled(form);
+                    seen_ = true;
+                }
+                ++count_;
                 PostMessageA(box, WM_COMMAND, IDOK, 0);
-                return;
+                for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(10);  // one box, counted once
+                continue;
             }
             Sleep(20);
         }
     }
     std::atomic<bool> stop_{false};
     std::atomic<bool> seen_{false};
+    std::atomic<int> count_{0};
     std::thread thread_;
 };
 

@@ -20,6 +20,13 @@ declare_drives() {
 expect_event() {   # FILE TEXT (as Wine prints it, or a part of it)
     grep -F 'ReportEventW L"' "$1" | grep -qF -- "$2" || { cat "$1" >&2; fail "no event text \"$2\""; }
 }
+# Every line of a text ends in CR LF, and no CR stands anywhere else.
+expect_crlf_lines() {   # FILE WHAT
+    local lines
+    lines=$(wc -l <"$1")
+    [[ $(tail -c 2 "$1" | od -An -tx1 | tr -d ' ') == 0d0a && $(grep -c $'\r$' "$1") == "$lines" ]] &&
+        ! sed 's/\r$//' "$1" | grep -q $'\r' || { od -c "$1" >&2; fail "$2: lines must end in CR LF only"; }
+}
 expect_no_event() { ! grep -q ReportEventW "$1" || { cat "$1" >&2; fail "unexpected event"; }; }
 
 # Runs merovant.exe on a desktop nobody sees, at most 20 s; HIDDEN_RC is its exit code
@@ -73,11 +80,16 @@ case_hidden_runs_that_need_a_person_end_with_2() {
     reg_tool add "$KEY" /v Lokal /t REG_DWORD /d 0 /f
     reg_tool add "$KEY" /v Mbyte /t REG_DWORD /d 0 /f
     reg_tool add "$KEY" /v dailylog /t REG_SZ /d 'D:\' /f
-    local arguments
-    for arguments in "" /automatik "?" "/?" "/daily /?"; do
+    # The arguments|the export target the event names: the one the run would have used
+    # ("?" for the save dialog), none where the window would stay or the help shows.
+    local run arguments target
+    for run in "|" "/automatik|?" "?|?" "/?|" "/daily /?|"; do
+        arguments=${run%|*} target=${run#*|}
         # shellcheck disable=SC2086
         expect_hidden 2 $arguments
         expect_event "$FX_ROOT/hidden.err" 'niemand sieht diese Sitzung'
+        grep -qF "ReportEventW L\"$target\"" "$FX_ROOT/hidden.err" ||
+            { cat "$FX_ROOT/hidden.err" >&2; fail "the event of \"$arguments\" does not name the target \"$target\""; }
     done
     [[ -z $(ls "$(fixture_unix_path d)") ]] || fail "a run that needs a person wrote a file"
     expect_hidden 0 /daily
@@ -120,13 +132,14 @@ case_help_box() {
     cp "$MEROVANT_EXE" "$FX_PREFIX/drive_c/merovant.exe"
     local id
     local -A texts=([1]='Der Export ist fehlgeschlagen: %1' [2]='konnten nicht gelesen werden: %1'
-        [3]='Fehler: %1' [4]='Der Aufruf braucht einen angemeldeten Benutzer')
-    for id in 1 2 3 4; do
+        [3]='Fehler: %1' [4]='Der Aufruf braucht einen angemeldeten Benutzer' [5]='konnten nicht gespeichert werden: %1')
+    for id in 1 2 3 4 5; do
         probe eventtext 'C:\merovant.exe' "$id" >"$FX_ROOT/event.txt" || { cat "$FX_ROOT/probe.err" >&2; fail "no text for event $id"; }
         grep -qF -- "${texts[$id]}" "$FX_ROOT/event.txt" && grep -q 'Befehlszeile: %2' "$FX_ROOT/event.txt" ||
             { cat "$FX_ROOT/event.txt" >&2; fail "event $id has the wrong text"; }
+        expect_crlf_lines "$FX_ROOT/event.txt" "event $id"
     done
-    ! probe eventtext 'C:\merovant.exe' 5 >/dev/null || fail "event 5 should have no text"
+    ! probe eventtext 'C:\merovant.exe' 6 >/dev/null || fail "event 6 should have no text"
 }
 
 run_case "$@"

@@ -1,11 +1,18 @@
 // The main window driven as a user drives it: real keys and clicks through SendInput,
 // inside a Wine virtual desktop that draws the frame and its close box.
 #include "form_harness.h"
+#include "ui/control_win.h"
 #include "ui/status_bar_win.h"
 
 namespace {
 
 using namespace harness;
+
+// A control whose state cannot be made, as when memory runs short at WM_NCCREATE.
+struct UnmakeableState {
+    UnmakeableState(HWND, const CREATESTRUCTA&) { throw std::runtime_error("Kein Speicher f\xFCr das Gitter"); }
+    static LRESULT Handle(UnmakeableState&, UINT, WPARAM, LPARAM) { return 0; }
+};
 
 // MEROVANT_EXPECT_DRIVES listed drives, the arguments in MEROVANT_TEST_ARGS.
 TEST_F(WindowTest, SizesFollowTheListedDrives)
@@ -48,6 +55,7 @@ TEST_F(WindowTest, MenuTreeStatusBarAndTaskBarEntry)
     EXPECT_FALSE(form->Checked(MenuId::lokal));
     EXPECT_FALSE(form->Checked(MenuId::Mbytes));
     EXPECT_TRUE(form->Checked(MenuId::kurz));
+    EXPECT_FALSE(form->Checked(0x7FFF)) << "an item that is not in the menu carries no check mark";
 
     EXPECT_EQ(StatusText(1), "D:\\logs");
     EXPECT_FALSE(StatusText(0).empty());
@@ -179,6 +187,51 @@ TEST_F(WindowTest, FormWithoutItsControlsLeavesNoWindow)
     EXPECT_EQ(FindWindowA("TFMain", nullptr), nullptr);
     MSG message;
     EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// One failure, one box, with what went wrong: not a box from inside the window procedure
+// and a second one from the code that made the control.
+TEST_F(WindowTest, AControlThatCannotBeMadeIsReportedOnce)
+{
+    Start();
+    RegisterControlClass<UnmakeableState, &UnmakeableState::Handle>(GetModuleHandleA(nullptr), "Unmakeable");
+    BoxAnswerer user(form->Handle());
+    try {
+        CreateControl("Unmakeable", WS_CHILD, {10, 10}, form->Handle(), 99, nullptr);
+        ADD_FAILURE() << "the control was made";
+    } catch (...) {
+        Application::HandleException();
+    }
+    Pump([] { return false; }, 500);
+    EXPECT_EQ(user.Count(), 1);
+    EXPECT_EQ(user.text, "Kein Speicher f\xFCr das Gitter.");
+}
+
+// In a session nobody sees, a run that would wait for a person ends before its window
+// with exit code 2 and one event, which names the target the run would have used.
+TEST_F(WindowTest, RunsThatNeedAPersonEndWhereNobodySeesThem)
+{
+    anybodyThere = false;
+    const struct {
+        std::vector<std::string> arguments;
+        std::string target;
+    } cases[] = {
+        {{"/automatik"}, "?"},
+        {{"D:\\out.txt", "?"}, "?"},
+        {{"/mb"}, ""},
+    };
+    for (const auto& c : cases) {
+        reported.events.clear();
+        Open(c.arguments);
+        EXPECT_EQ(ended, std::optional<int>(kExitNeedsPerson)) << commandLine;
+        ASSERT_EQ(reported.events.size(), 1u) << commandLine;
+        EXPECT_EQ(reported.events[0].id, EventId::NeedsPerson);
+        const std::vector<std::string>& strings = reported.events[0].strings;
+        ASSERT_EQ(strings.size(), 3u);
+        EXPECT_EQ(strings[1], commandLine);
+        EXPECT_EQ(strings[2], c.target) << commandLine;
+        EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    }
 }
 
 TEST_F(WindowTest, FailingSaveKeepsTheWindowOpen)
