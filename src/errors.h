@@ -39,6 +39,11 @@ private:
     Access access_;
 };
 
+// A switch of the command line with a value it does not take.
+class ECommandLineError : public Exception {
+    using Exception::Exception;
+};
+
 class EMathError : public Exception {
     using Exception::Exception;
 };

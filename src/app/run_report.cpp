@@ -2,6 +2,7 @@
 #include "run_report.h"
 
 #include "../errors.h"
+#include "space_report.h"
 #include "startup.h"
 
 EventId EventIdOfCurrentException() noexcept
@@ -12,9 +13,19 @@ EventId EventIdOfCurrentException() noexcept
         return EventId::ExportFailed;  // file errors arise in the export alone
     } catch (const ERegistryException& error) {
         return error.Kind() == ERegistryException::Access::Store ? EventId::SettingsNotSaved
-                                                                  : EventId::SettingsUnreadable;
+                                                                 : EventId::SettingsUnreadable;
     } catch (...) {
         return EventId::OtherError;
+    }
+}
+
+EventType TypeOf(EventId id) noexcept
+{
+    switch (id) {
+    case EventId::LowSpace:
+    case EventId::SizeUnknown: return EventType::Warning;
+    case EventId::Exported: return EventType::Information;
+    default: return EventType::Error;
     }
 }
 
@@ -45,10 +56,27 @@ void RunReport::NeedsPerson(const std::string& reason) noexcept
     Write(EventId::NeedsPerson, reason);
 }
 
+void RunReport::Exported(const std::string& file, int listedDrives, const std::vector<MeasuredDrive>& measured,
+                         int thresholdPercent) noexcept
+{
+    try {
+        if (thresholdPercent > 0) {
+            for (const ReportedEvent& warning : SpaceWarnings(measured, thresholdPercent, file)) {
+                belowThreshold_ = true;
+                events_.Report(warning.id, warning.strings);
+            }
+        }
+        events_.Report(EventId::Exported, HeartbeatTexts(file, listedDrives, measured));
+    } catch (...) {
+        // Out of memory while forming the texts: the exit code still tells.
+    }
+}
+
 int RunReport::ExitCode() const noexcept
 {
-    if (failed_) return kExitError;  // an error outweighs a missing person
-    return needsPerson_ ? kExitNeedsPerson : kExitSuccess;
+    if (failed_) return kExitError;  // an error outweighs everything else
+    if (needsPerson_) return kExitNeedsPerson;
+    return belowThreshold_ ? kExitBelowThreshold : kExitSuccess;
 }
 
 void RunReport::Write(EventId id, const std::string& text) noexcept

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "../survey/drive_survey.h"
+
 // The ids of the program's events; the message table in the exe gives each its text.
 enum class EventId : unsigned {
     ExportFailed = 1,
@@ -13,16 +15,24 @@ enum class EventId : unsigned {
     OtherError = 3,
     NeedsPerson = 4,
     SettingsNotSaved = 5,
+    LowSpace = 10,  // "/warnung:N": a drive below the threshold
+    SizeUnknown = 11,  // "/warnung:N": a drive whose size could not be obtained
+    Exported = 20,  // the heartbeat of an unattended export
 };
+
+enum class EventType { Error, Warning, Information };
+EventType TypeOf(EventId id) noexcept;
 
 // The process exit codes a scheduled task reports.
 enum ExitCode : int {
     kExitSuccess = 0,
     kExitError = 1,  // an error reached the top-level handler during start-up
     kExitNeedsPerson = 2,  // the run needs a person, and nobody can see its session
+    kExitBelowThreshold = 3,  // written, but a drive is below the threshold of /warnung
 };
 
-// Writes one error event; a failure to write is swallowed: the box or the exit code tells.
+// Writes one event of the type its id has; a failure to write is swallowed: the box or the
+// exit code tells.
 class EventSink {
 public:
     virtual ~EventSink() = default;
@@ -50,6 +60,11 @@ public:
     void StartupFailed() noexcept { failed_ = true; }
     // Nobody sees the session, and the run would now wait for a person: the event, exit code 2.
     void NeedsPerson(const std::string& reason) noexcept;
+    // The export the command line asked for was written to `file`: with a threshold, a
+    // warning for each measured drive below it or of unknown size (exit code 3), then the
+    // heartbeat.
+    void Exported(const std::string& file, int listedDrives, const std::vector<MeasuredDrive>& measured,
+                  int thresholdPercent) noexcept;
 
     int ExitCode() const noexcept;
 
@@ -63,4 +78,5 @@ private:
     EventSink& events_;
     bool failed_ = false;
     bool needsPerson_ = false;
+    bool belowThreshold_ = false;
 };

@@ -14,6 +14,29 @@ bool WindowStationVisible() noexcept
     return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
+namespace {
+
+// The event's type, and its id in the message table: the warnings and the heartbeat carry
+// their severity in the two high bits, as message tables do; the error events' entries
+// carry none, as they always have (the Event Viewer shows the low 16 bits either way).
+struct EventKind {
+    WORD type;
+    DWORD messageId;
+};
+
+EventKind KindOf(EventId id) noexcept
+{
+    const auto number = static_cast<DWORD>(id);
+    switch (TypeOf(id)) {
+    case EventType::Warning: return {EVENTLOG_WARNING_TYPE, number | 0x80000000U};
+    case EventType::Information: return {EVENTLOG_INFORMATION_TYPE, number | 0x40000000U};
+    case EventType::Error: break;
+    }
+    return {EVENTLOG_ERROR_TYPE, number};
+}
+
+}  // namespace
+
 void WindowsEventLog::Report(EventId id, const std::vector<std::string>& strings) noexcept
 {
     using EventSource = UniqueHandle<HANDLE, &DeregisterEventSource>;
@@ -25,6 +48,7 @@ void WindowsEventLog::Report(EventId id, const std::vector<std::string>& strings
     } catch (...) {
         return;
     }
-    ReportEventA(source.get(), EVENTLOG_ERROR_TYPE, 0, static_cast<DWORD>(id), nullptr, static_cast<WORD>(texts.size()),
-                 0, texts.data(), nullptr);
+    const EventKind kind = KindOf(id);
+    ReportEventA(source.get(), kind.type, 0, kind.messageId, nullptr, static_cast<WORD>(texts.size()), 0, texts.data(),
+                 nullptr);
 }

@@ -24,7 +24,8 @@ public:
     virtual std::string ComputerName() = 0;
     virtual LocalDate Today() = 0;
     virtual void FillDriveGrid() = 0;
-    virtual void Export1Click() = 0;  // the save dialog, then the export
+    // The save dialog, then the export: the file written, or nothing when the user cancelled.
+    virtual std::string Export1Click() = 0;
     virtual void ExportGrid(const std::string& fileName) = 0;
     virtual void Terminate() = 0;  // posts the quit request
 };
@@ -42,6 +43,11 @@ RunRequest RequestOf(const std::vector<std::string>& arguments);
 // Applies arguments 1 to n in order and returns the export target they leave.
 std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& arguments);
 
+// The threshold of "/warnung:N" in whole percent (the last one given), 0 without one. A
+// value other than 1 to 99 raises ECommandLineError: a threshold that silently did nothing
+// would never warn.
+int WarningThresholdOf(const std::vector<std::string>& arguments);
+
 enum class StartupEnd {
     WindowStays,  // no export: the user drives the window
     Ending,  // the export ran and the quit request is posted
@@ -51,7 +57,9 @@ enum class StartupEnd {
 // What the sequence knows before it starts, and learns on the way.
 struct StartupState {
     bool anybodyThere = true;
+    int warningThreshold = 0;  // "/warnung:N"; 0 without it
     std::string exportTarget = kNoExport;  // set once the arguments are applied
+    std::string exportedFile;  // the file the export was written to; empty while none was
 };
 
 // The whole sequence. An exception ends it where it arises; the caller shows it. Where

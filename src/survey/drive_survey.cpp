@@ -59,8 +59,9 @@ long double FreePercentage(std::int64_t freeBytes, std::int64_t totalBytes)
 }
 
 void FillDriveGrid(DriveTable& table, DriveQueries& queries, SurveyOptions options, GridLayout& layout,
-                   VolumeFields fields)
+                   VolumeFields fields, std::vector<MeasuredDrive>* measured)
 {
+    if (measured) measured->clear();
     layout.ColumnsLaidOut(LayOutHeader(table, queries.ComputerName()));
 
     std::string unitSuffix;
@@ -88,6 +89,7 @@ void FillDriveGrid(DriveTable& table, DriveQueries& queries, SurveyOptions optio
             table.SetCell(5, row, FormatPercent(FreePercentage(space.free, space.total)));
             table.SetCell(6, row, serial);
             table.SetCell(7, row, fields.FileSystemName);
+            if (measured) measured->push_back({letter, space});
         }
         driveCount = row;
     }

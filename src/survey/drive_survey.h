@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "drive_table.h"
 
@@ -20,6 +21,14 @@ struct VolumeInformation {
 struct DiskSpace {
     std::int64_t total = -1;  // bytes available to the caller; -1 when the query failed
     std::int64_t free = -1;
+    bool operator==(const DiskSpace&) const = default;
+};
+
+// A listed drive that was measured, with the byte counts its row was made from.
+struct MeasuredDrive {
+    char letter = 0;
+    DiskSpace space;
+    bool operator==(const MeasuredDrive&) const = default;
 };
 
 // What the refresh asks of the operating system; Windows and test fakes implement it.
@@ -55,10 +64,11 @@ struct VolumeFields {
 // A character outside A to Z (after upper-casing) has no effect.
 void ReadVolumeInfo(DriveQueries& queries, char drive, std::string& serial, VolumeFields fields);
 
-// Rebuilds the table. A drive reporting a total of 0 bytes raises EZeroDivide or
-// EInvalidOp at its percentage: rows written so far stay, the row count does not change.
+// Rebuilds the table, and `measured` (when given) with the byte counts of its measured
+// drives. A drive reporting a total of 0 bytes raises EZeroDivide or EInvalidOp at its
+// percentage: rows written so far stay, the row count does not change.
 void FillDriveGrid(DriveTable& table, DriveQueries& queries, SurveyOptions options, GridLayout& layout,
-                   VolumeFields fields);
+                   VolumeFields fields, std::vector<MeasuredDrive>* measured = nullptr);
 
 // (free * 100) / total in extended precision; the product is formed without wrapping.
 long double FreePercentage(std::int64_t freeBytes, std::int64_t totalBytes);

@@ -312,19 +312,19 @@ private:
 };
 
 // Every method a client calls, in another module or another process, carries noexcept.
-static_assert(Callbacks::kAllNoexcept<
-              &AccessibleControl::QueryInterface, &AccessibleControl::AddRef, &AccessibleControl::Release,
-              &AccessibleControl::GetWindow, &AccessibleControl::ContextSensitiveHelp,
-              &AccessibleControl::GetTypeInfoCount, &AccessibleControl::GetTypeInfo, &AccessibleControl::GetIDsOfNames,
-              &AccessibleControl::Invoke, &AccessibleControl::get_accParent, &AccessibleControl::get_accChildCount,
-              &AccessibleControl::get_accChild, &AccessibleControl::get_accName, &AccessibleControl::get_accValue,
-              &AccessibleControl::get_accDescription, &AccessibleControl::get_accRole, &AccessibleControl::get_accState,
-              &AccessibleControl::get_accHelp, &AccessibleControl::get_accHelpTopic,
-              &AccessibleControl::get_accKeyboardShortcut, &AccessibleControl::get_accFocus,
-              &AccessibleControl::get_accSelection, &AccessibleControl::get_accDefaultAction,
-              &AccessibleControl::accSelect, &AccessibleControl::accLocation, &AccessibleControl::accNavigate,
-              &AccessibleControl::accHitTest, &AccessibleControl::accDoDefaultAction, &AccessibleControl::put_accName,
-              &AccessibleControl::put_accValue>);
+static_assert(
+    Callbacks::kAllNoexcept<
+        &AccessibleControl::QueryInterface, &AccessibleControl::AddRef, &AccessibleControl::Release,
+        &AccessibleControl::GetWindow, &AccessibleControl::ContextSensitiveHelp, &AccessibleControl::GetTypeInfoCount,
+        &AccessibleControl::GetTypeInfo, &AccessibleControl::GetIDsOfNames, &AccessibleControl::Invoke,
+        &AccessibleControl::get_accParent, &AccessibleControl::get_accChildCount, &AccessibleControl::get_accChild,
+        &AccessibleControl::get_accName, &AccessibleControl::get_accValue, &AccessibleControl::get_accDescription,
+        &AccessibleControl::get_accRole, &AccessibleControl::get_accState, &AccessibleControl::get_accHelp,
+        &AccessibleControl::get_accHelpTopic, &AccessibleControl::get_accKeyboardShortcut,
+        &AccessibleControl::get_accFocus, &AccessibleControl::get_accSelection,
+        &AccessibleControl::get_accDefaultAction, &AccessibleControl::accSelect, &AccessibleControl::accLocation,
+        &AccessibleControl::accNavigate, &AccessibleControl::accHitTest, &AccessibleControl::accDoDefaultAction,
+        &AccessibleControl::put_accName, &AccessibleControl::put_accValue>);
 
 AccessibleLink::~AccessibleLink()
 {

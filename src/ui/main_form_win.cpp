@@ -157,11 +157,12 @@ StartupEnd TFMain::FormCreate(const std::vector<std::string>& arguments, Startup
 
 void TFMain::Beenden1Click() { Application::Terminate(); }
 
-void TFMain::Export1Click()
+std::string TFMain::Export1Click()
 {
     Save1.FileName = Mtools::ComputerName() + ".txt";
-    if (!Save1.Execute(Application::Window(), DialogMonitorWindow())) return;
+    if (!Save1.Execute(Application::Window(), DialogMonitorWindow())) return {};
     ExportGrid(Save1.FileName);
+    return Save1.FileName;
 }
 
 // The save dialog goes on the monitor of the active form, else of the main form: this
@@ -203,7 +204,7 @@ void TFMain::FillDriveGrid()
     WindowsDriveQueries queries;
     const SurveyOptions options{Checked(MenuId::lokal), Checked(MenuId::Mbytes)};
     try {
-        ::FillDriveGrid(Gitter, queries, options, *this, VolumeFields{VolumeLabel, FileSystemName});
+        ::FillDriveGrid(Gitter, queries, options, *this, VolumeFields{VolumeLabel, FileSystemName}, &MeasuredDrives);
     } catch (...) {
         Grid::Refresh(grid_);  // the rows written before the error show their new texts
         throw;

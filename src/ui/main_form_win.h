@@ -40,11 +40,13 @@ public:
     std::string VolumeLabel;
     std::string DailyLogPath;
     std::string FileSystemName;
+    // The byte counts behind the table's measured rows, from the same refresh.
+    std::vector<MeasuredDrive> MeasuredDrives;
 
     // Event handlers.
     StartupEnd FormCreate(const std::vector<std::string>& arguments, StartupState& state);
     void Beenden1Click();
-    void Export1Click() override;
+    std::string Export1Click() override;
     void Aktualisieren1Click();
     void lokalClick();
     void MbytesClick();

@@ -16,10 +16,7 @@ constexpr const char* kNoHelpForNobody = "Die Hilfe (/?) bräuchte einen Benutze
 
 ProgramRun::ProgramRun(HINSTANCE instance, std::string_view commandLine, bool anybodyThere, EventSink& events,
                        TFMain::RegistryFactory registry) noexcept
-    : instance_(instance),
-      commandLine_(commandLine),
-      anybodyThere_(anybodyThere),
-      events_(events),
+    : instance_(instance), commandLine_(commandLine), anybodyThere_(anybodyThere), events_(events),
       registry_(std::move(registry))
 {
 }
@@ -91,6 +88,9 @@ std::optional<int> ProgramRun::RunStartup(const std::vector<std::string>& argume
             report_->NeedsPerson(state.exportTarget == kNoExport ? kNoWindowForNobody : kNoDialogForNobody);
             return report_->ExitCode();
         }
+        if (!state.exportedFile.empty())
+            report_->Exported(state.exportedFile, form_->Gitter.RowCount() - 1, form_->MeasuredDrives,
+                              state.warningThreshold);
     } catch (...) {
         report_->SetExportTarget(state.exportTarget);
         report_->StartupFailed();

@@ -27,7 +27,12 @@ public:
     std::string ComputerName() override { return "PC1"; }
     LocalDate Today() override { return {2026, 3, 4}; }
     void FillDriveGrid() override { log += "fill;"; }
-    void Export1Click() override { log += "dialog;"; }
+    std::string Export1Click() override
+    {
+        log += "dialog;";
+        return dialogFile;
+    }
+    std::string dialogFile;  // what the user chose; empty: cancelled
     void ExportGrid(const std::string& name) override { log += "export " + name + ";"; }
     void Terminate() override { log += "quit;"; }
 };

@@ -73,7 +73,73 @@ TEST(RunReport, EachErrorKindHasItsEvent)
     EXPECT_EQ(idOf([] { throw EInOutError(112); }), EventId::ExportFailed);
     EXPECT_EQ(idOf([] { throw ERegistryException("x"); }), EventId::SettingsUnreadable);
     EXPECT_EQ(idOf([] { throw EZeroDivide(); }), EventId::OtherError);
+    EXPECT_EQ(idOf([] { throw ECommandLineError("/warnung:0"); }), EventId::OtherError);
     EXPECT_EQ(idOf([] { throw 7; }), EventId::OtherError);
+}
+
+// The warnings of /warnung:N are decided from the byte counts, not from the cells' texts.
+TEST(RunReport, AnExportWarnsOfEachDriveBelowTheThreshold)
+{
+    constexpr std::int64_t MB = 1024 * 1024, kMost = INT64_MAX;
+    const std::string file = "D:\\log.txt";
+    const struct {
+        DiskSpace space;  // of D:
+        int threshold;
+        std::vector<std::string> warning;  // event 10's texts, or 11's for 3 texts; none: no warning
+    } cases[] = {
+        {{100 * MB, 10 * MB}, 50, {"D:", "10", "100", "10.0", "50", file}},
+        {{100 * MB, 50 * MB}, 50, {}},  // exactly N %: not below
+        {{100 * MB + 2, 50 * MB}, 50, {"D:", "50", "100", "50.0", "50", file}},  // a hair below
+        {{3 * MB, 2 * MB}, 67, {"D:", "2", "3", "66.7", "67", file}},
+        {{100 * MB, 0}, 1, {"D:", "0", "100", "0.0", "1", file}},  // full
+        {{kMost, kMost / 2}, 50, {"D:", "4398046511104", "8796093022208", "50.0", "50", file}},  // no overflow
+        {{kMost, kMost / 2 + 1}, 50, {}},
+        {{1536 * 1024, 512 * 1024}, 40, {"D:", "1", "2", "33.3", "40", file}},  // half a MB rounds up
+        {{-1, -1}, 50, {"D:", "50", file}},  // size unknown: shows 100 %, warned of all the same
+        {{100 * MB, 10 * MB}, 0, {}},  // no /warnung
+    };
+    for (const auto& c : cases) {
+        RecordedEvents log;
+        RunReport report(true, true, "merovant.exe /daily", log);
+        report.Exported(file, 1, {{'D', c.space}}, c.threshold);
+        const bool warned = !c.warning.empty();
+        ASSERT_EQ(log.events.size(), warned ? 2U : 1U) << c.space.free << "/" << c.space.total;
+        if (warned) {
+            EXPECT_EQ(log.events[0].first, c.warning.size() == 3 ? EventId::SizeUnknown : EventId::LowSpace);
+            EXPECT_EQ(log.events[0].second, c.warning);
+        }
+        EXPECT_EQ(log.events.back().first, EventId::Exported);
+        EXPECT_EQ(report.ExitCode(), warned ? kExitBelowThreshold : kExitSuccess);
+    }
+}
+
+// The heartbeat: the target, the listed drives, and the smallest free share of those
+// whose size is known.
+TEST(RunReport, EveryUnattendedExportLeavesAHeartbeat)
+{
+    constexpr std::int64_t MB = 1024 * 1024;
+    const struct {
+        std::vector<MeasuredDrive> measured;
+        std::string smallest;
+    } cases[] = {
+        {{{'C', {100 * MB, 40 * MB}}, {'D', {200 * MB, 25 * MB}}, {'E', {-1, -1}}}, "12.5"},
+        {{{'E', {-1, -1}}}, ""},
+        {{}, ""},
+    };
+    for (const auto& c : cases) {
+        RecordedEvents log;
+        RunReport report(false, true, "merovant.exe /daily", log);
+        report.Exported("\\\\srv\\logs\\PC1-20261208.txt", 4, c.measured, 0);
+        ASSERT_EQ(log.events.size(), 1U);
+        EXPECT_EQ(log.events[0].first, EventId::Exported);
+        const std::vector<std::string> texts{"\\\\srv\\logs\\PC1-20261208.txt", "4", c.smallest};
+        EXPECT_EQ(log.events[0].second, texts);
+        EXPECT_EQ(report.ExitCode(), kExitSuccess);
+    }
+    EXPECT_EQ(TypeOf(EventId::LowSpace), EventType::Warning);
+    EXPECT_EQ(TypeOf(EventId::SizeUnknown), EventType::Warning);
+    EXPECT_EQ(TypeOf(EventId::Exported), EventType::Information);
+    EXPECT_EQ(TypeOf(EventId::NeedsPerson), EventType::Error);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The settings store against a registry in memory: what loads, what fails, what is written.
-#include "app/settings.h"
 #include "app/run_report.h"
+#include "app/settings.h"
 
 #include <gtest/gtest.h>
 

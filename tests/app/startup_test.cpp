@@ -1,11 +1,14 @@
 // The start-up sequence's order and its switch table.
 #include "app/startup.h"
 
+#include "app/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string_view>
 
+#include "errors.h"
 #include "fake_startup_host.h"
 
 namespace {
@@ -109,6 +112,49 @@ TEST(StartupSequence, TheRequestIsReadBeforeAnythingRuns)
         const RunRequest request = RequestOf(c.arguments);
         EXPECT_EQ(request.help, c.help) << c.arguments.back();
         EXPECT_EQ(request.exports, c.exports) << c.arguments.back();
+    }
+}
+
+// A threshold that silently did nothing would never warn: a malformed one stops the run
+// before any argument takes effect, with the switch as given (lower-cased).
+TEST(StartupSequence, TheThresholdIsAWholePercentFrom1To99)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        int threshold;  // 0: malformed, the message names the last argument
+    } cases[] = {
+        {Args({"/daily", "/warnung:50"}), 50},
+        {Args({"/WARNUNG:1", "x.txt"}), 1},
+        {Args({"/warnung:10", "/warnung:99"}), 99},
+        {Args({"/warnung:05"}), 5},
+        {Args({"/warnung:"}), 0},
+        {Args({"/warnung:abc"}), 0},
+        {Args({"/warnung:0"}), 0},
+        {Args({"/warnung:100"}), 0},
+        {Args({"/warnung:5x"}), 0},
+        {Args({"/Warnung"}), 0},
+        {Args({"/daily", "/warnung:-5"}), 0},
+        {Args({"/warnung: 5"}), 0},
+    };
+    for (const auto& c : cases) {
+        FakeStartupHost form;
+        StartupState state;
+        std::string message;
+        try {
+            RunStartupSequence(form, c.arguments, state);
+        } catch (const ECommandLineError& error) {
+            message = error.Message();
+        }
+        const std::string& argument = c.arguments.back();
+        EXPECT_EQ(state.warningThreshold, c.threshold) << argument;
+        if (c.threshold > 0) {
+            EXPECT_EQ(message, "") << argument;
+            continue;
+        }
+        EXPECT_EQ(message, "Ung\xFCltiger Wert im Schalter \"" + LowerCaseAscii(argument) +
+                               "\": erlaubt ist eine ganze Zahl von 1 bis 99");
+        EXPECT_EQ(form.log, "load;status;") << argument;
+        EXPECT_FALSE(form.megabytes) << argument;
     }
 }
 

@@ -1,6 +1,7 @@
 // Fuzzes the command-line splitter and the start-up sequence's switch processing: the input
 // is the raw command line. The split must match a state machine of the splitting rules and
 // survive re-quoting; the sequence must make exactly the calls the switch table asks for.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/fake_startup_host.h"
 #include "app/startup.h"
+#include "errors.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -63,8 +65,20 @@ std::vector<std::string> ModelSplit(std::string_view line)
 struct Outcome {
     std::string log = "load;status;fill;";
     bool localOnly = false, megabytes = false, shortExport = false;
+    bool rejected = false;  // a malformed /warnung stopped the run before the arguments took effect
     bool operator==(const Outcome&) const = default;
 };
+
+// "/warnung:" followed by one or two digits that make 1 to 99.
+bool WellFormedThreshold(const std::string& argument)
+{
+    const std::string digits = argument.substr(std::min<std::size_t>(argument.size(), 9));
+    if (argument.compare(0, 9, "/warnung:") != 0 || digits.empty() || digits.size() > 2) return false;
+    for (char c : digits)
+        if (c < '0' || c > '9') return false;
+    const int value = std::stoi(digits);
+    return value >= 1 && value <= 99;
+}
 
 // The switch table: each argument lower-cased (A to Z only) and compared as a whole.
 Outcome ModelOutcome(const std::vector<std::string>& arguments)
@@ -81,6 +95,12 @@ Outcome ModelOutcome(const std::vector<std::string>& arguments)
         if (argument == "/kurz") outcome.shortExport = true;
         if (argument == "/automatik") outcome.localOnly = outcome.megabytes = true, target = "?";
         if (argument == "/daily") outcome.localOnly = outcome.megabytes = true, target = "C:\\Logs\\PC1-20260304.txt";
+        if (argument.compare(0, 8, "/warnung") == 0 && !WellFormedThreshold(argument)) {
+            Outcome rejected;
+            rejected.log = "load;status;";
+            rejected.rejected = true;
+            return rejected;
+        }
     }
     if (target == "?")
         outcome.log += "dialog;quit;";
@@ -104,8 +124,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FakeStartupHost host;
     StartupState state;
-    RunStartupSequence(host, arguments, state);
-    const Outcome found{host.log, host.localOnly, host.megabytes, host.shortExport};
+    bool rejected = false;
+    try {
+        RunStartupSequence(host, arguments, state);
+    } catch (const ECommandLineError&) {
+        rejected = true;
+    }
+    const Outcome found{host.log, host.localOnly, host.megabytes, host.shortExport, rejected};
     FUZZ_CHECK(found == ModelOutcome(arguments), "arguments " + Joined(arguments) + "\nsteps " + Visible(host.log));
     return 0;
 }

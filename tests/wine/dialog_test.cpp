@@ -276,11 +276,13 @@ TEST_F(DialogTest, ExistingFileIsReplacedAndTheFileTypeIsRemembered)
 }
 
 // /automatik: megabytes and local disks only, the dialog on the first monitor during
-// start-up, and the end of the run whether the user saves or cancels.
+// start-up, and the end of the run whether the user saves or cancels; the heartbeat names
+// the file chosen, and a cancelled dialog leaves none.
 TEST_F(DialogTest, AutomatikExportsAndEndsTheRun)
 {
     for (const std::string name : {"D:\\auto.txt", ""}) {
         quit = false;
+        reported.events.clear();
         monitorForDialog = MonitorOf(nullptr);
         UseSaveDialog(name);
         Start({"/automatik"});
@@ -289,6 +291,11 @@ TEST_F(DialogTest, AutomatikExportsAndEndsTheRun)
         EXPECT_TRUE(Pump([&] { return quit; })) << name;
         EXPECT_TRUE(form->Checked(MenuId::lokal));
         EXPECT_TRUE(form->Checked(MenuId::Mbytes));
+        ASSERT_EQ(reported.events.size(), name.empty() ? 0u : 1u) << name;
+        if (!name.empty()) {
+            EXPECT_EQ(reported.events[0].id, EventId::Exported);
+            EXPECT_EQ(reported.events[0].strings.at(0), name);
+        }
         DestroyForm();
     }
     const std::string bytes = FileBytes("D:\\auto.txt");

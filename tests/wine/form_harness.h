@@ -71,8 +71,8 @@ inline std::string CommandLineOf(const std::vector<std::string>& arguments)
 {
     std::string line = "merovant.exe";
     for (const std::string& argument : arguments) {
-        const bool blank = std::any_of(argument.begin(), argument.end(),
-                                       [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+        const bool blank =
+            std::any_of(argument.begin(), argument.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
         line += blank ? " \"" + argument + "\"" : " " + argument;
     }
     return line;

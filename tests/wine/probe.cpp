@@ -6,7 +6,9 @@
 //   probe hold FILE SECONDS    opens FILE without any sharing, prints "held", waits
 //   probe ready                makes sure the prefix's desktop exists, then ends
 //   probe regvalue KEY NAME    prints a value under HKEY_CURRENT_USER as "TYPE HEXBYTES"
-//   probe eventtext EXE ID     prints the text of an event id from EXE's message table
+//   probe eventtext EXE ID [STRING...]
+//                              prints the text of a message id (decimal or 0x...) from EXE's
+//                              message table, with the insertion strings given
 //   probe accessible CLASS     prints what an accessibility client reads from the first
 //                              child window of that class in the program's window: role,
 //                              item count, then each item's role and name, a line each
@@ -116,13 +118,16 @@ int PrintRegistryValue(const char* keyPath, const char* name)
     return 0;
 }
 
-int PrintEventText(const char* exe, unsigned long id)
+// With insertion strings, the text as the Event Viewer shows the event; without, the
+// message as it stands, its inserts (%1 ...) unchanged.
+int PrintEventText(const char* exe, unsigned long id, char** strings, int count)
 {
     HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     char* text = nullptr;
+    const DWORD inserts = count > 0 ? FORMAT_MESSAGE_ARGUMENT_ARRAY : FORMAT_MESSAGE_IGNORE_INSERTS;
     if (module == nullptr ||
-        !FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                        module, id, 0, reinterpret_cast<char*>(&text), 0, nullptr)) {
+        !FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | inserts, module, id, 0,
+                        reinterpret_cast<char*>(&text), 0, reinterpret_cast<va_list*>(strings))) {
         std::fprintf(stderr, "probe: no text for event %lu in %s (%lu)\n", id, exe, GetLastError());
         return 2;
     }
@@ -233,8 +238,8 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "regvalue") == 0) return PrintRegistryValue(argv[2], argv[3]);
     if (argc == 2 && std::strcmp(argv[1], "ready") == 0) return GetDesktopWindow() != nullptr ? 0 : 2;
     if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return HoldFile(argv[2], std::atoi(argv[3]));
-    if (argc == 4 && std::strcmp(argv[1], "eventtext") == 0)
-        return PrintEventText(argv[2], std::strtoul(argv[3], nullptr, 10));
+    if (argc >= 4 && std::strcmp(argv[1], "eventtext") == 0)
+        return PrintEventText(argv[2], std::strtoul(argv[3], nullptr, 0), argv + 4, argc - 4);
     if (argc == 3 && std::strcmp(argv[1], "accessible") == 0) return PrintAccessible(argv[2]);
     if (argc >= 4 && std::strcmp(argv[1], "hidden") == 0)
         return RunOnHiddenDesktop(std::atoi(argv[2]), argc - 3, argv + 3);
