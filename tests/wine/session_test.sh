@@ -15,6 +15,13 @@ declare_drives() {
     fixture_drive e network NETZ 0000ABCD 32M
 }
 
+# Both options off and the daily-log folder, as the settings key holds them.
+store_settings() {   # FOLDER
+    reg_tool add "$KEY" /v Lokal /t REG_DWORD /d 0 /f
+    reg_tool add "$KEY" /v Mbyte /t REG_DWORD /d 0 /f
+    reg_tool add "$KEY" /v dailylog /t REG_SZ /d "$1" /f
+}
+
 # Wine prints the texts of an error event on stderr, one line each, characters above
 # 0x7F as \00XX and a backslash doubled.
 expect_event() {   # FILE TEXT (as Wine prints it, or a part of it)
@@ -77,9 +84,7 @@ case_hidden_failures_end_with_1() {
 case_hidden_runs_that_need_a_person_end_with_2() {
     declare_drives
     fixture_start
-    reg_tool add "$KEY" /v Lokal /t REG_DWORD /d 0 /f
-    reg_tool add "$KEY" /v Mbyte /t REG_DWORD /d 0 /f
-    reg_tool add "$KEY" /v dailylog /t REG_SZ /d 'D:\' /f
+    store_settings 'D:\'
     # The arguments|the export target the event names: the one the run would have used
     # ("?" for the save dialog), none where the window would stay or the help shows.
     local run arguments target
@@ -112,9 +117,7 @@ case_threshold_warns_of_the_drives_below_it() {
     fixture_start
     mkdir "$(fixture_unix_path d)/logs"
     dd if=/dev/zero of="$(fixture_unix_path f)/belegt.bin" bs=1M count=24 status=none
-    reg_tool add "$KEY" /v Lokal /t REG_DWORD /d 0 /f
-    reg_tool add "$KEY" /v Mbyte /t REG_DWORD /d 0 /f
-    reg_tool add "$KEY" /v dailylog /t REG_SZ /d 'D:\logs' /f
+    store_settings 'D:\logs'
     local name log target
     name="$(computer_name)-$(today).txt"
     log="$(fixture_unix_path d)/logs/$name"
@@ -146,9 +149,7 @@ case_threshold_warns_of_the_drives_below_it() {
 case_malformed_thresholds_are_errors() {
     declare_drives
     fixture_start
-    reg_tool add "$KEY" /v Lokal /t REG_DWORD /d 0 /f
-    reg_tool add "$KEY" /v Mbyte /t REG_DWORD /d 0 /f
-    reg_tool add "$KEY" /v dailylog /t REG_SZ /d 'D:\' /f
+    store_settings 'D:\'
     local value
     for value in /warnung: /warnung:abc /warnung:0 /warnung:100 /WARNUNG:5x; do
         start_merovant /daily "$value"
