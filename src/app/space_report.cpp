@@ -2,14 +2,16 @@
 #include "space_report.h"
 
 #include <cmath>
-#include <compare>
 
 namespace {
 
 // A product of two factors exactly, as its high and low 64-bit halves.
 struct Wide {
     std::uint64_t high, low;
-    auto operator<=>(const Wide&) const = default;
+    bool operator<(const Wide& other) const noexcept
+    {
+        return high != other.high ? high < other.high : low < other.low;
+    }
 };
 
 Wide Times(std::uint64_t value, std::uint32_t factor)
@@ -41,7 +43,7 @@ bool BelowThreshold(DiskSpace space, int thresholdPercent) noexcept
 
 std::string WholeMegabytes(std::int64_t bytes)
 {
-    constexpr std::int64_t kMegabyte = 1024 * 1024;
+    constexpr std::int64_t kMegabyte = std::int64_t{1024} * 1024;
     return std::to_string(bytes / kMegabyte + (bytes % kMegabyte >= kMegabyte / 2 ? 1 : 0));
 }
 
@@ -60,10 +62,10 @@ std::vector<ReportedEvent> SpaceWarnings(const std::vector<MeasuredDrive>& measu
         if (SizeUnknown(drive.space))
             warnings.push_back({EventId::SizeUnknown, {DriveName(drive.letter), threshold, target}});
         else if (BelowThreshold(drive.space, thresholdPercent))
-            warnings.push_back({EventId::LowSpace,
-                                {DriveName(drive.letter), WholeMegabytes(drive.space.free),
-                                 WholeMegabytes(drive.space.total), FreePercentOneDecimal(drive.space), threshold,
-                                 target}});
+            warnings.push_back(
+                {EventId::LowSpace,
+                 {DriveName(drive.letter), WholeMegabytes(drive.space.free), WholeMegabytes(drive.space.total),
+                  FreePercentOneDecimal(drive.space), threshold, target}});
     }
     return warnings;
 }

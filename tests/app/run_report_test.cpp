@@ -80,7 +80,7 @@ TEST(RunReport, EachErrorKindHasItsEvent)
 // The warnings of /warnung:N are decided from the byte counts, not from the cells' texts.
 TEST(RunReport, AnExportWarnsOfEachDriveBelowTheThreshold)
 {
-    constexpr std::int64_t MB = 1024 * 1024, kMost = INT64_MAX;
+    constexpr std::int64_t MB = std::int64_t{1024} * 1024, kMost = INT64_MAX;
     const std::string file = "D:\\log.txt";
     const struct {
         DiskSpace space;  // of D:
@@ -94,7 +94,7 @@ TEST(RunReport, AnExportWarnsOfEachDriveBelowTheThreshold)
         {{100 * MB, 0}, 1, {"D:", "0", "100", "0.0", "1", file}},  // full
         {{kMost, kMost / 2}, 50, {"D:", "4398046511104", "8796093022208", "50.0", "50", file}},  // no overflow
         {{kMost, kMost / 2 + 1}, 50, {}},
-        {{1536 * 1024, 512 * 1024}, 40, {"D:", "1", "2", "33.3", "40", file}},  // half a MB rounds up
+        {{3 * MB / 2, MB / 2}, 40, {"D:", "1", "2", "33.3", "40", file}},  // half a MB rounds up
         {{-1, -1}, 50, {"D:", "50", file}},  // size unknown: shows 100 %, warned of all the same
         {{100 * MB, 10 * MB}, 0, {}},  // no /warnung
     };
@@ -117,7 +117,7 @@ TEST(RunReport, AnExportWarnsOfEachDriveBelowTheThreshold)
 // whose size is known.
 TEST(RunReport, EveryUnattendedExportLeavesAHeartbeat)
 {
-    constexpr std::int64_t MB = 1024 * 1024;
+    constexpr std::int64_t MB = std::int64_t{1024} * 1024;
     const struct {
         std::vector<MeasuredDrive> measured;
         std::string smallest;
