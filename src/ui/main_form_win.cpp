@@ -209,6 +209,9 @@ void TFMain::FillDriveGrid()
         Grid::Refresh(grid_);  // the rows written before the error show their new texts
         throw;
     }
+    // Once, with the table whole: at the layout points the header lacks its unit suffix and
+    // the rows may be the old ones.
+    Grid::AnnounceChanges(grid_);
 }
 
 void TFMain::ExportGrid(const std::string& fileName)
@@ -270,7 +273,7 @@ void TFMain::ColumnsLaidOut(int widthSum)
 {
     SetOuterSize(grid_, widthSum + Design::GridWidthBeyondColumns, OuterSize(grid_).cy);
     SetFormSize(widthSum + Design::FormWidthBeyondColumns, formSize_.cy);
-    Grid::Refresh(grid_);
+    Grid::LayOut(grid_);
 }
 
 void TFMain::RowsLaidOut(int driveCount)
@@ -280,7 +283,7 @@ void TFMain::RowsLaidOut(int driveCount)
     SetFormSize(formSize_.cx, gridHeight + Design::FormHeightBeyondGrid);
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
     SetWindowTextA(window_, caption.c_str());
-    Grid::Refresh(grid_);
+    Grid::LayOut(grid_);
 }
 
 void TFMain::OnSize()
