@@ -50,10 +50,11 @@ inline BOOL ForEachMonitor(MonitorVisitor visit, LPARAM data) noexcept
 {
     return EnumDisplayMonitors(nullptr, nullptr, visit, data);
 }
-inline HWINEVENTHOOK HookWinEvents(DWORD first, DWORD last, WinEventProcedure procedure, DWORD process,
-                                   DWORD flags) noexcept
+// An in-context hook (WINEVENT_INCONTEXT) names the module that holds its procedure.
+inline HWINEVENTHOOK HookWinEvents(DWORD first, DWORD last, WinEventProcedure procedure, DWORD process, DWORD flags,
+                                   HMODULE module = nullptr) noexcept
 {
-    return SetWinEventHook(first, last, nullptr, procedure, process, 0, flags);
+    return SetWinEventHook(first, last, module, procedure, process, 0, flags);
 }
 
 // COM methods are called through the object's table, not handed over one by one: a class

@@ -12,19 +12,41 @@ constexpr unsigned kInvalidFileName = 3;  // what Windows reports for a missing 
 constexpr unsigned kNotADiskFileOrDevice = 105;
 constexpr std::string_view kLineEnd = "\r\n";
 
-void WriteLongLayout(const DriveTable& grid, ExportBuffer& out)
+// The long layout of one row: every cell followed by a TAB, then CR LF; each cell and the
+// line end is one write statement.
+template <typename Out>
+void WriteLongRow(const DriveTable& grid, int row, Out& out)
 {
-    for (int row = 0; row < grid.RowCount(); ++row) {
-        for (int col = 0; col < DriveTable::ColCount; ++col) {
-            out.Write(grid.Cell(col, row));
-            out.Write("\t");
-            out.EndStatement();
-            out.Check();
-        }
-        out.Write(kLineEnd);
+    for (int col = 0; col < DriveTable::ColCount; ++col) {
+        out.Write(grid.Cell(col, row));
+        out.Write("\t");
+        out.EndStatement();
+    }
+    out.Write(kLineEnd);
+    out.EndStatement();
+}
+
+// The export's buffer, checked for a pending error after every statement.
+struct CheckedStatements {
+    ExportBuffer& out;
+    void Write(std::string_view text) { out.Write(text); }
+    void EndStatement()
+    {
         out.EndStatement();
         out.Check();
     }
+};
+
+struct TextInMemory {
+    std::string& text;
+    void Write(std::string_view part) { text += part; }
+    void EndStatement() {}
+};
+
+void WriteLongLayout(const DriveTable& grid, ExportBuffer& out)
+{
+    CheckedStatements statements{out};
+    for (int row = 0; row < grid.RowCount(); ++row) WriteLongRow(grid, row, statements);
 }
 
 void WriteShortLayout(const DriveTable& grid, ExportBuffer& out)
@@ -104,4 +126,14 @@ void ExportGrid(const DriveTable& grid, bool shortLayout, const std::string& fil
     else
         WriteLongLayout(grid, out);
     out.Close();
+}
+
+std::string LongLayoutText(const DriveTable& grid, int firstRow, int lastRow)
+{
+    std::string text;
+    TextInMemory out{text};
+    WriteLongRow(grid, 0, out);
+    for (int row = std::max(firstRow, 1); row <= std::min(lastRow, grid.RowCount() - 1); ++row)
+        WriteLongRow(grid, row, out);
+    return text;
 }

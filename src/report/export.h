@@ -56,3 +56,7 @@ inline constexpr std::size_t kLongestFileName = 259;
 // Writes the table's rows 0 to RowCount-1 to the named file. Raises EInOutError with the
 // code of the failing step; a failure while writing leaves the blocks written so far.
 void ExportGrid(const DriveTable& grid, bool shortLayout, const std::string& fileName, OutputFiles& files);
+
+// The header row and the data rows firstRow to lastRow (as far as the table has them) in the
+// long layout, as one text: what the window copies to the clipboard.
+std::string LongLayoutText(const DriveTable& grid, int firstRow, int lastRow);

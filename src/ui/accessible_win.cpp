@@ -1,11 +1,13 @@
 // The IAccessible object of the program's own controls. What it does not answer itself
-// (the parent, the control's own location and state, IDispatch) it hands to the standard
-// object that oleacc makes for any window.
+// (the parent, the control's own location and state) it hands to the standard object that
+// oleacc makes for any window.
 #include "accessible_win.h"
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <new>
+#include <utility>
 
 #include "../callback_win.h"
 #include "../late_bound_win.h"
@@ -15,6 +17,7 @@ namespace {
 using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using SysAllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
+using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
 
 // oleacc.dll is not a known DLL: a bare name could load a copy planted beside the exe.
 struct AccessibilityApi {
@@ -30,6 +33,23 @@ const AccessibilityApi& Api()
 {
     static const AccessibilityApi api;
     return api;
+}
+
+// LresultFromObject marshals the object through COM, which needs an apartment on the window's
+// thread. Nothing else of the program enters one before a dialog is shown (only the
+// input-method support does, on its own, once a window of the thread is activated), so the
+// first client request enters a single-threaded apartment here, once per thread; the thread
+// keeps it until it ends. A thread already in the multithreaded apartment
+// (RPC_E_CHANGED_MODE) marshals as well.
+bool ApartmentEntered() noexcept
+{
+    static thread_local const bool entered = [] {
+        const auto enter = LateBound<CoInitializeExFn>("ole32.dll", "CoInitializeEx");
+        if (enter == nullptr) return false;
+        const HRESULT result = enter(nullptr, COINIT_APARTMENTTHREADED);
+        return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
+    }();
+    return entered;
 }
 
 // The program's texts are in the ANSI code page, as its windows draw them.
@@ -52,11 +72,90 @@ void SetChild(VARIANT* variant, long child) noexcept
     variant->lVal = child;
 }
 
+// Out-parameters are set before anything can fail: a client that clears a VARIANT after a
+// failed call must find nothing to free.
+void Clear(VARIANT* variant) noexcept { variant->vt = VT_EMPTY; }
+
 HRESULT NoChild(VARIANT* variant) noexcept
 {
-    variant->vt = VT_EMPTY;
+    Clear(variant);
     return S_FALSE;
 }
+
+// The selected items when there are several (get_accSelection's VT_UNKNOWN): their child
+// ids as VT_I4, from a copy made when the client asked.
+class ChildEnumeration final : public IEnumVARIANT {
+public:
+    explicit ChildEnumeration(std::vector<int>&& children, std::size_t next = 0) noexcept
+        : children_(std::move(children)), next_(next)
+    {
+    }
+    ChildEnumeration(const ChildEnumeration&) = delete;
+    ChildEnumeration& operator=(const ChildEnumeration&) = delete;
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) noexcept override
+    {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        if (id != __uuidof(IUnknown) && id != __uuidof(IEnumVARIANT)) return E_NOINTERFACE;
+        *object = static_cast<IEnumVARIANT*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE Release() noexcept override
+    {
+        const LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0) delete this;
+        return static_cast<ULONG>(refs);
+    }
+
+    // IEnumVARIANT
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) noexcept override
+    {
+        if (fetched != nullptr) *fetched = 0;
+        if (items == nullptr) return E_POINTER;
+        if (count > 1 && fetched == nullptr) return E_INVALIDARG;  // the caller could not tell how many came
+        ULONG done = 0;
+        for (; done < count && next_ < children_.size(); ++done, ++next_) SetChild(&items[done], children_[next_]);
+        if (fetched != nullptr) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) noexcept override
+    {
+        const std::size_t left = children_.size() - next_;
+        next_ += std::min<std::size_t>(left, count);
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() noexcept override
+    {
+        next_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) noexcept override
+    {
+        if (copy == nullptr) return E_POINTER;
+        *copy = nullptr;
+        try {
+            *copy = new ChildEnumeration(std::vector<int>(children_), next_);
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;  // the copy of the ids
+        }
+    }
+
+private:
+    ~ChildEnumeration() = default;
+
+    LONG refs_ = 1;
+    std::vector<int> children_;
+    std::size_t next_;
+};
+
+static_assert(Callbacks::kAllNoexcept<&ChildEnumeration::QueryInterface, &ChildEnumeration::AddRef,
+                                      &ChildEnumeration::Release, &ChildEnumeration::Next, &ChildEnumeration::Skip,
+                                      &ChildEnumeration::Reset, &ChildEnumeration::Clone>);
 
 }  // namespace
 
@@ -112,34 +211,42 @@ public:
     }
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
 
-    // IDispatch: the standard object's.
+    // IDispatch: not offered; clients call IAccessible's methods. The standard object's
+    // Invoke would answer for its own IAccessible (no items, the role of a plain client
+    // area), not for this one.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override
     {
-        return standard_ ? standard_->GetTypeInfoCount(count) : RPC_E_DISCONNECTED;
+        if (count == nullptr) return E_POINTER;
+        *count = 0;
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) noexcept override
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override
     {
-        return standard_ ? standard_->GetTypeInfo(index, locale, info) : RPC_E_DISCONNECTED;
+        if (info != nullptr) *info = nullptr;
+        return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID id, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) noexcept override
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override
     {
-        return standard_ ? standard_->GetIDsOfNames(id, names, count, locale, ids) : RPC_E_DISCONNECTED;
+        return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID id, LCID locale, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* exception, UINT* argument) noexcept override
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                     UINT*) noexcept override
     {
-        return standard_ ? standard_->Invoke(member, id, locale, flags, params, result, exception, argument)
-                         : RPC_E_DISCONNECTED;
+        if (result != nullptr) Clear(result);
+        return E_NOTIMPL;
     }
 
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) noexcept override
     {
+        if (parent == nullptr) return E_POINTER;
+        *parent = nullptr;
         return standard_ ? standard_->get_accParent(parent) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) noexcept override
     {
+        if (count == nullptr) return E_POINTER;
+        *count = 0;
         return Guarded([&] {
             *count = source_->ItemCount();
             return S_OK;
@@ -166,6 +273,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) noexcept override
     {
         if (role == nullptr) return E_POINTER;
+        Clear(role);
         return Guarded([&] {
             if (!IsSelf(child) && !IsItem(child)) return E_INVALIDARG;
             SetChild(role, IsSelf(child) ? source_->Role() : source_->ItemRole());
@@ -175,8 +283,13 @@ public:
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) noexcept override
     {
         if (state == nullptr) return E_POINTER;
+        Clear(state);
         return Guarded([&] {
-            if (IsSelf(child)) return standard_->get_accState(child, state);
+            if (IsSelf(child)) {
+                const HRESULT result = standard_->get_accState(child, state);
+                if (result == S_OK && state->vt == VT_I4) state->lVal |= source_->OwnStates();
+                return result;
+            }
             if (!IsItem(child)) return E_INVALIDARG;
             SetChild(state, source_->ItemState(child.lVal));
             return S_OK;
@@ -192,6 +305,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) noexcept override
     {
         if (focus == nullptr) return E_POINTER;
+        Clear(focus);
         return Guarded([&] {
             if (GetFocus() != window_) return NoChild(focus);
             SetChild(focus, source_->FocusedItem());  // CHILDID_SELF (0) without items
@@ -201,10 +315,18 @@ public:
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) noexcept override
     {
         if (selection == nullptr) return E_POINTER;
+        Clear(selection);
         return Guarded([&] {
-            const int item = source_->SelectedItem();
-            if (item == 0) return NoChild(selection);
-            SetChild(selection, item);
+            std::vector<int> items = source_->SelectedItems();
+            if (items.empty()) return NoChild(selection);
+            if (items.size() == 1) {
+                SetChild(selection, items.front());
+                return S_OK;
+            }
+            auto* rows = new (std::nothrow) ChildEnumeration(std::move(items));
+            if (rows == nullptr) return E_OUTOFMEMORY;
+            selection->punkVal = rows;
+            selection->vt = VT_UNKNOWN;
             return S_OK;
         });
     }
@@ -214,6 +336,7 @@ public:
                                           VARIANT child) noexcept override
     {
         if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) return E_POINTER;
+        *left = *top = *width = *height = 0;
         return Guarded([&] {
             if (IsSelf(child)) return standard_->accLocation(left, top, width, height, child);
             if (!IsItem(child)) return E_INVALIDARG;
@@ -230,7 +353,7 @@ public:
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) noexcept override
     {
         if (end == nullptr) return E_POINTER;
-        end->vt = VT_EMPTY;
+        Clear(end);
         return Guarded([&] {
             const int count = source_->ItemCount();
             if (IsSelf(start)) {
@@ -260,7 +383,7 @@ public:
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) noexcept override
     {
         if (hit == nullptr) return E_POINTER;
-        hit->vt = VT_EMPTY;
+        Clear(hit);
         return Guarded([&] {
             POINT point{x, y};
             ScreenToClient(window_, &point);
@@ -349,6 +472,7 @@ LRESULT AccessibleLink::Answer(WPARAM flags, LPARAM objectId) noexcept
             return 0;
         }
     }
+    if (!ApartmentEntered()) return 0;
     const LRESULT result = api.lresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object_));
     return result > 0 ? result : 0;
 }

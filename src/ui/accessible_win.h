@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class AccessibleControl;
 
@@ -13,6 +14,8 @@ class AccessibleControl;
 class AccessibleSource {
 public:
     virtual long Role() const = 0;
+    // What the control adds to the states its window gives it (focusable, focused, ...).
+    virtual long OwnStates() const = 0;
     virtual long ItemRole() const = 0;
     // Empty: the control has no name of its own.
     virtual std::string Name() const = 0;
@@ -23,17 +26,18 @@ public:
     virtual RECT ItemRect(int item) const = 0;
     // The item under a point of the client area; 0 for none.
     virtual int ItemAt(POINT point) const = 0;
-    // The item with the keyboard focus or the selection; 0 for none.
+    // The item with the keyboard focus; 0 for none.
     virtual int FocusedItem() const = 0;
-    virtual int SelectedItem() const = 0;
+    // The selected items in their order; none, one or several.
+    virtual std::vector<int> SelectedItems() const = 0;
 
 protected:
     ~AccessibleSource() = default;
 };
 
 // The link of a control's window to its accessible object, which is made on the first
-// client request: oleacc.dll is loaded then, from the system folder, and never in a run
-// that nobody reads. The object may outlive the window in a client's hands; once the link
+// client request: oleacc.dll and ole32.dll are loaded then, from the system folder, and
+// never in a run that nobody reads. The object may outlive the window in a client's hands; once the link
 // goes, its calls fail with RPC_E_DISCONNECTED.
 class AccessibleLink {
 public:

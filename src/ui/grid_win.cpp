@@ -9,7 +9,6 @@
 #include <oleacc.h>
 
 #include "../survey/drive_table.h"
-#include "../unique_handle.h"
 #include "accessible_win.h"
 #include "control_win.h"
 #include "form_design.h"
@@ -27,9 +26,9 @@ constexpr int kTextIndent = 2;
 constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER;
 constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT kDragInterval = 50;
-
-using UniqueDc = UniqueHandle<HDC, &DeleteDC>;
-using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
+// Up to this many rows joining or leaving the selection at once are told one by one; a
+// larger change as one EVENT_OBJECT_SELECTIONWITHIN, after which clients read the selection.
+constexpr int kSelectionChangesTold = 20;
 
 struct State final : AccessibleSource {
     State(HWND grid, const CREATESTRUCTA& create)
@@ -41,8 +40,10 @@ struct State final : AccessibleSource {
     State& operator=(const State&) = delete;
     ~State() = default;
 
-    // A list of the data rows, named by the form's caption, the header row not among them.
+    // A list of the data rows, named by the form's caption, the header row not among them;
+    // a run of rows is selected with Shift.
     long Role() const override { return ROLE_SYSTEM_LIST; }
+    long OwnStates() const override { return STATE_SYSTEM_MULTISELECTABLE | STATE_SYSTEM_EXTSELECTABLE; }
     long ItemRole() const override { return ROLE_SYSTEM_LISTITEM; }
     std::string Name() const override;
     int ItemCount() const override { return std::max(0, table->RowCount() - 1); }
@@ -51,7 +52,7 @@ struct State final : AccessibleSource {
     RECT ItemRect(int item) const override;
     int ItemAt(POINT point) const override;
     int FocusedItem() const override { return caret; }
-    int SelectedItem() const override { return caret; }
+    std::vector<int> SelectedItems() const override;
 
     HWND window;
     const DriveTable* table;
@@ -69,8 +70,10 @@ struct State final : AccessibleSource {
     // SetScrollInfo can show or hide a bar, which resizes the client area and sends
     // WM_SIZE back to us while the bars are being laid out.
     bool layingOutBars = false;
-    // The rows as clients were last told of them: a refresh that changes them says so.
+    // The rows and the current row as clients were last told of them: a refresh that
+    // changes them says so.
     std::vector<std::string> announcedRows;
+    int announcedCaret = 0;
     AccessibleLink accessible{window, *this};
 };
 
@@ -133,10 +136,15 @@ int Available(const State& state, int bar)
 
 int LastRow(const State& state) { return state.table->RowCount() - 1; }
 
-bool IsSelected(const State& state, int row) noexcept
+RowRange Selection(const State& state) noexcept
 {
-    return state.caret > 0 && row >= std::min(state.anchor, state.caret) && row <= std::max(state.anchor, state.caret);
+    if (state.caret == 0) return {};
+    return {std::min(state.anchor, state.caret), std::max(state.anchor, state.caret)};
 }
+
+bool InRange(RowRange range, int row) noexcept { return range.first > 0 && row >= range.first && row <= range.last; }
+
+bool IsSelected(const State& state, int row) noexcept { return InRange(Selection(state), row); }
 
 // ---- Scrolling -------------------------------------------------------------------------
 
@@ -247,13 +255,44 @@ void ShowRow(State& state, int row)
 
 // ---- Selection ---------------------------------------------------------------------------
 
-// Tells accessibility clients where the current row is: the selection always, the focus
-// while the grid has it.
-void AnnounceCaret(const State& state)
+// The focus goes to the current row while the grid has it.
+void AnnounceFocus(State& state)
 {
-    if (state.caret == 0) return;
-    if (GetFocus() == state.window) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
-    state.accessible.Notify(EVENT_OBJECT_SELECTION, state.caret);
+    state.announcedCaret = state.caret;
+    if (state.caret != 0 && GetFocus() == state.window) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
+}
+
+// The selection as a whole is new: a single row (EVENT_OBJECT_SELECTION means "only this one
+// is selected now"), or a run whose rows clients read again.
+void AnnounceSelection(const State& state)
+{
+    const RowRange selection = Selection(state);
+    if (selection.first == 0) return;
+    if (selection.first == selection.last)
+        state.accessible.Notify(EVENT_OBJECT_SELECTION, selection.first);
+    else
+        state.accessible.Notify(EVENT_OBJECT_SELECTIONWITHIN, CHILDID_SELF);
+}
+
+// The rows that joined or left the selection since `before`, as MSAA defines the events.
+void AnnounceSelectionChange(const State& state, RowRange before)
+{
+    const RowRange after = Selection(state);
+    if (after == before) return;
+    if (after.first == after.last) {
+        AnnounceSelection(state);
+        return;
+    }
+    std::vector<std::pair<DWORD, int>> changes;
+    for (int row = 1; row <= LastRow(state); ++row) {
+        if (InRange(before, row) && !InRange(after, row)) changes.emplace_back(EVENT_OBJECT_SELECTIONREMOVE, row);
+        if (!InRange(before, row) && InRange(after, row)) changes.emplace_back(EVENT_OBJECT_SELECTIONADD, row);
+    }
+    if (static_cast<int>(changes.size()) > kSelectionChangesTold) {
+        AnnounceSelection(state);
+        return;
+    }
+    for (const auto& [event, row] : changes) state.accessible.Notify(event, row);
 }
 
 void MoveCaret(State& state, int row, bool extend)
@@ -261,17 +300,19 @@ void MoveCaret(State& state, int row, bool extend)
     if (LastRow(state) < 1) return;
     row = std::clamp(row, 1, LastRow(state));
     if (row == state.caret && (extend || row == state.anchor)) return;
+    const RowRange before = Selection(state);
     const int previous = state.caret;
     state.caret = row;
     if (!extend) state.anchor = row;
     ShowRow(state, row);
     InvalidateRect(state.window, nullptr, FALSE);
-    if (row != previous) AnnounceCaret(state);
+    if (row != previous) AnnounceFocus(state);
+    AnnounceSelectionChange(state, before);
 }
 
 // After a refresh: the rows changed (a drive came or went, or a text changed), and the
 // current row moved or now stands for another drive.
-void AnnounceRows(State& state, int previousCaret)
+void AnnounceRows(State& state)
 {
     std::vector<std::string> rows;
     for (int item = 1; item <= state.ItemCount(); ++item) rows.push_back(state.ItemName(item));
@@ -283,7 +324,9 @@ void AnnounceRows(State& state, int previousCaret)
     const bool caretRowChanged = nameOfCaretRow(state.announcedRows) != nameOfCaretRow(rows);
     state.announcedRows = std::move(rows);
     state.accessible.Notify(EVENT_OBJECT_REORDER, CHILDID_SELF);
-    if (state.caret != previousCaret || caretRowChanged) AnnounceCaret(state);
+    if (state.caret == state.announcedCaret && !caretRowChanged) return;
+    AnnounceFocus(state);
+    AnnounceSelection(state);
 }
 
 void KeepSelectionInTable(State& state)
@@ -453,22 +496,10 @@ void PaintCells(const State& state, HDC dc, SIZE client)
     if (GetFocus() == state.window && !FocusCuesHidden(state)) PaintFocus(state, dc, client);
 }
 
-// WM_PAINT and WM_PRINTCLIENT both land here. The whole client area is drawn into a memory
-// bitmap and copied in one go, so cells never show half-painted.
+// WM_PAINT and WM_PRINTCLIENT both land here.
 void Paint(const State& state, HDC target, const RECT& area)
 {
-    const SIZE client = ClientSize(state.window);
-    if (client.cx <= 0 || client.cy <= 0) return;
-    UniqueDc memory(CreateCompatibleDC(target));
-    UniqueBitmap bitmap(memory ? CreateCompatibleBitmap(target, client.cx, client.cy) : nullptr);
-    if (!bitmap) {
-        PaintCells(state, target, client);  // short of GDI memory: flicker rather than nothing
-        return;
-    }
-    SelectedObject selected(memory.get(), bitmap.get());
-    PaintCells(state, memory.get(), client);
-    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, memory.get(), area.left,
-           area.top, SRCCOPY);
+    PaintBuffered(state.window, target, area, [&state](HDC dc, SIZE client) { PaintCells(state, dc, client); });
 }
 
 // ---- What accessibility clients are told -----------------------------------------------
@@ -499,6 +530,14 @@ long State::ItemState(int item) const
     if (item == caret && GetFocus() == window) flags |= STATE_SYSTEM_FOCUSED;
     if (item < topRow || ItemRect(item).top >= ClientSize(window).cy) flags |= STATE_SYSTEM_OFFSCREEN;
     return flags;
+}
+
+std::vector<int> State::SelectedItems() const
+{
+    const RowRange selection = Selection(*this);
+    std::vector<int> rows;
+    for (int row = selection.first; row >= 1 && row <= selection.last; ++row) rows.push_back(row);
+    return rows;
 }
 
 int State::ItemAt(POINT point) const
@@ -591,22 +630,30 @@ HWND Create(HWND parent, int id, const DriveTable& table)
                          const_cast<DriveTable*>(&table));
 }
 
-void Refresh(HWND grid)
+void LayOut(HWND grid)
 {
     State* state = StateOf(grid);
     if (state == nullptr) return;
-    const int caret = state->caret;
     KeepSelectionInTable(*state);
     LayOutScrollBars(*state);
     InvalidateRect(grid, nullptr, FALSE);
-    AnnounceRows(*state, caret);
+}
+
+void AnnounceChanges(HWND grid)
+{
+    if (State* state = StateOf(grid)) AnnounceRows(*state);
+}
+
+void Refresh(HWND grid)
+{
+    LayOut(grid);
+    AnnounceChanges(grid);
 }
 
 RowRange SelectedRows(HWND grid)
 {
     const State* state = StateOf(grid);
-    if (state == nullptr || state->caret == 0) return {};
-    return {std::min(state->anchor, state->caret), std::max(state->anchor, state->caret)};
+    return state ? Selection(*state) : RowRange{};
 }
 
 int TopRow(HWND grid)

@@ -23,7 +23,13 @@ struct RowRange {
 void Register(HINSTANCE instance);
 // The grid shows the table by reference: the table must outlive the window.
 HWND Create(HWND parent, int id, const DriveTable& table);
-// The table's texts, widths or row count changed.
+// The table's texts, widths or row count changed: the grid lays itself out again and
+// repaints. Accessibility clients are told nothing yet: the table may be half-built.
+void LayOut(HWND grid);
+// Tells accessibility clients what changed since they were last told: the rows, once the
+// table is whole again.
+void AnnounceChanges(HWND grid);
+// Both at once.
 void Refresh(HWND grid);
 
 RowRange SelectedRows(HWND grid);

@@ -5,14 +5,17 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "../app/registry_win.h"
+#include "../report/export.h"
 #include "../report/file_win.h"
 #include "../survey/drive_queries_win.h"
 #include "../survey/mtools.h"
 #include "../survey/number_format.h"
 #include "application_win.h"
+#include "clipboard_win.h"
 #include "control_win.h"
 #include "folder_dialog_win.h"
 #include "form_design.h"
@@ -121,8 +124,10 @@ void TFMain::CreateMenuBar()
     AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(datei), "&Datei");
     AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(optionen), "&Optionen");
 
-    ACCEL shortcuts[] = {{FVIRTKEY, VK_F5, MenuId::Aktualisieren1}, {FVIRTKEY | FALT, VK_F4, MenuId::Beenden1}};
-    accelerators_.reset(CreateAcceleratorTableA(shortcuts, 2));
+    ACCEL shortcuts[] = {{FVIRTKEY, VK_F5, MenuId::Aktualisieren1},
+                         {FVIRTKEY | FALT, VK_F4, MenuId::Beenden1},
+                         {FVIRTKEY | FCONTROL, 'C', MenuId::Kopieren}};
+    accelerators_.reset(CreateAcceleratorTableA(shortcuts, static_cast<int>(std::size(shortcuts))));
 }
 
 std::unique_ptr<RegistryAccess> TFMain::OpenRegistry() const
@@ -209,12 +214,24 @@ void TFMain::FillDriveGrid()
         Grid::Refresh(grid_);  // the rows written before the error show their new texts
         throw;
     }
+    // Once, with the table whole: at the layout points the header lacks its unit suffix and
+    // the rows may be the old ones.
+    Grid::AnnounceChanges(grid_);
 }
 
 void TFMain::ExportGrid(const std::string& fileName)
 {
     WindowsOutputFiles files;
     ::ExportGrid(Gitter, Checked(MenuId::kurz), fileName, files);
+}
+
+// The header and the selected rows in the long layout, whatever layout the export is set
+// to: TABs between the cells are what spreadsheets and mail programs paste as a table.
+void TFMain::CopySelectedRows()
+{
+    const Grid::RowRange rows = Grid::SelectedRows(grid_);
+    if (rows.first == 0) return;  // no drive listed
+    CopyTextToClipboard(window_, LongLayoutText(Gitter, rows.first, rows.last));
 }
 
 // ---- start-up steps
@@ -270,7 +287,7 @@ void TFMain::ColumnsLaidOut(int widthSum)
 {
     SetOuterSize(grid_, widthSum + Design::GridWidthBeyondColumns, OuterSize(grid_).cy);
     SetFormSize(widthSum + Design::FormWidthBeyondColumns, formSize_.cy);
-    Grid::Refresh(grid_);
+    Grid::LayOut(grid_);
 }
 
 void TFMain::RowsLaidOut(int driveCount)
@@ -280,7 +297,7 @@ void TFMain::RowsLaidOut(int driveCount)
     SetFormSize(formSize_.cx, gridHeight + Design::FormHeightBeyondGrid);
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
     SetWindowTextA(window_, caption.c_str());
-    Grid::Refresh(grid_);
+    Grid::LayOut(grid_);
 }
 
 void TFMain::OnSize()
@@ -318,6 +335,7 @@ void TFMain::OnCommand(int id)
     case MenuId::Mbytes: MbytesClick(); break;
     case MenuId::DailyLogpfad1: DailyLogpfad1Click(); break;
     case MenuId::kurz: break;  // its check mark is set by the command line only
+    case MenuId::Kopieren: CopySelectedRows(); break;
     }
 }
 

@@ -91,6 +91,7 @@ private:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id);
+    void CopySelectedRows();
     void OnSize();
     // The binding of the window to the form (control_win.h).
     friend struct BorrowedObject<TFMain>;

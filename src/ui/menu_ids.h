@@ -1,4 +1,4 @@
-// Command identifiers of the main menu's items.
+// Command identifiers of the main menu's items, and of the one shortcut without an item.
 #pragma once
 
 namespace MenuId {
@@ -12,5 +12,6 @@ enum : int {
     N2,
     DailyLogpfad1,
     kurz,
+    Kopieren,  // Ctrl+C: the selected rows to the clipboard
 };
 }  // namespace MenuId

@@ -36,6 +36,7 @@ struct State final : AccessibleSource {
     ~State() = default;
 
     long Role() const override { return ROLE_SYSTEM_STATUSBAR; }
+    long OwnStates() const override { return 0; }
     long ItemRole() const override { return ROLE_SYSTEM_STATICTEXT; }
     std::string Name() const override { return {}; }
     int ItemCount() const override { return static_cast<int>(panels.size()); }
@@ -44,7 +45,7 @@ struct State final : AccessibleSource {
     RECT ItemRect(int item) const override;
     int ItemAt(POINT point) const override;
     int FocusedItem() const override { return 0; }
-    int SelectedItem() const override { return 0; }
+    std::vector<int> SelectedItems() const override { return {}; }
 
     HWND window;
     HFONT font = nullptr;
@@ -83,7 +84,7 @@ LRESULT SetParts(State& state, WPARAM count, const int* edges)
     if (count == 0 || count > kMaxPanels || edges == nullptr) return FALSE;
     state.panels.resize(count);
     for (std::size_t i = 0; i < count; ++i) state.panels[i].rightEdge = edges[i];
-    InvalidateRect(state.window, nullptr, TRUE);
+    InvalidateRect(state.window, nullptr, FALSE);
     return TRUE;
 }
 
@@ -103,7 +104,7 @@ LRESULT SetText(State& state, WPARAM part, const char* text)
     if (panelText == (text ? text : "")) return TRUE;
     panelText = text ? text : "";
     const RECT area = PanelRect(state, static_cast<int>(index));
-    InvalidateRect(state.window, &area, TRUE);
+    InvalidateRect(state.window, &area, FALSE);
     state.accessible.Notify(EVENT_OBJECT_NAMECHANGE, static_cast<int>(index) + 1);
     return TRUE;
 }
@@ -141,11 +142,10 @@ LRESULT GetRect(const State& state, WPARAM index, RECT* area)
     return TRUE;
 }
 
-void Paint(const State& state, HDC dc)
+void PaintPanels(const State& state, HDC dc, SIZE client)
 {
-    RECT client{};
-    GetClientRect(state.window, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    const RECT all{0, 0, client.cx, client.cy};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
     SelectedObject font(dc, state.font ? state.font : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
@@ -159,6 +159,13 @@ void Paint(const State& state, HDC dc)
     }
 }
 
+// WM_PAINT and WM_PRINTCLIENT both land here, as with the grid: a bar erased with a brush
+// and then drawn over flickers at every change of a text.
+void Paint(const State& state, HDC target, const RECT& area)
+{
+    PaintBuffered(state.window, target, area, [&state](HDC dc, SIZE client) { PaintPanels(state, dc, client); });
+}
+
 LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -170,18 +177,17 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
     case SB_GETRECT: return GetRect(state, wParam, reinterpret_cast<RECT*>(lParam));
     case WM_GETTEXT: return WindowText(state, wParam, reinterpret_cast<char*>(lParam));
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(state.panels.front().text.size());
-    case WM_SIZE: InvalidateRect(state.window, nullptr, TRUE); return 0;
+    case WM_SIZE: InvalidateRect(state.window, nullptr, FALSE); return 0;
+    case WM_ERASEBKGND: return 1;  // Paint covers every pixel
     case WM_PAINT: {
         PaintScope paint(state.window);
-        Paint(state, paint.Dc());
+        Paint(state, paint.Dc(), paint.Area());
         return 0;
     }
     case WM_PRINTCLIENT: {
-        // The caller's DC comes back as it was handed over.
-        const HDC dc = reinterpret_cast<HDC>(wParam);
-        const int saved = SaveDC(dc);
-        Paint(state, dc);
-        RestoreDC(dc, saved);
+        RECT client{};
+        GetClientRect(state.window, &client);
+        Paint(state, reinterpret_cast<HDC>(wParam), client);
         return 0;
     }
     case WM_GETOBJECT:
@@ -189,7 +195,7 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_SETFONT:
         state.font = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam)) InvalidateRect(state.window, nullptr, TRUE);
+        if (LOWORD(lParam)) InvalidateRect(state.window, nullptr, FALSE);
         return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(state.font);
     }
@@ -198,10 +204,7 @@ LRESULT HandleMessage(State& state, UINT message, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-void Register(HINSTANCE instance)
-{
-    RegisterControlClass<State, HandleMessage>(instance, ClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-}
+void Register(HINSTANCE instance) { RegisterControlClass<State, HandleMessage>(instance, ClassName); }
 
 HWND Create(HWND parent, int id)
 {

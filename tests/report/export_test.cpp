@@ -59,6 +59,25 @@ TEST(ExportGrid, WritesTheLayoutsByteForByte)
     }
 }
 
+// What Ctrl+C copies: the header row and the selected rows, as the long layout writes them.
+TEST(LongLayoutText, HoldsTheHeaderAndTheChosenRows)
+{
+    const std::string header = "PC\xE4\tName\tTYP\tKapazit\xE4t(KB)\tFrei(KB)\tFrei in %\tSerien-Nr\tFilesystem\t\r\n";
+    const std::string c = "C:\tSYSTEM PLATTE\tlokale Festplatte\t20.971.520 \t5.242.880 \t25 %\t12AB-34CD\tNTFS\t\r\n";
+    const std::string e = "E:\t\tWechseldatentr\xE4ger\t\t\t\t\t\t\r\n";
+    const struct {
+        int first;
+        int last;
+        std::string text;
+    } cases[] = {
+        {2, 2, header + e},
+        {1, 2, header + c + e},
+        {2, 9, header + e},  // a row beyond the count keeps its texts but is not in the table
+    };
+    for (const auto& row : cases)
+        EXPECT_EQ(LongLayoutText(WithDrives(), row.first, row.last), row.text) << row.first << "-" << row.last;
+}
+
 TEST(ExportGrid, DiskFilesGetWholeBlocksAndOneRest)
 {
     DriveTable table = WithDrives();

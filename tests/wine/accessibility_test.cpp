@@ -25,6 +25,20 @@ void CALLBACK Record(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG 
     }
 }
 
+// An out-of-context hook hears an event only when its thread next takes messages, after the
+// refresh. An in-context one is called inside NotifyWinEvent, where a client could read the
+// table: it counts the grid's events that come while the header lacks its unit suffix.
+HWND watchedGrid = nullptr;
+const DriveTable* watchedTable = nullptr;
+int eventsWatched = 0, eventsWhileHalfBuilt = 0;
+
+void CALLBACK WatchHalfBuilt(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) noexcept
+{
+    if (window != watchedGrid || watchedTable == nullptr) return;
+    ++eventsWatched;
+    if (watchedTable->Cell(3, 0).find('(') == std::string::npos) ++eventsWhileHalfBuilt;
+}
+
 VARIANT Child(long child)
 {
     VARIANT variant{};
@@ -90,6 +104,16 @@ protected:
     {
         return Pump([&] { return std::find(events.begin(), events.end(), event) != events.end(); }, 2000);
     }
+    // The grid's events of the kinds first to last, in their order.
+    std::vector<Event> GridEvents(DWORD first, DWORD last) const
+    {
+        std::vector<Event> found;
+        for (const Event& event : events)
+            if (event.window == form->GridHandle() && event.event >= first && event.event <= last)
+                found.push_back(event);
+        return found;
+    }
+    Event OnGrid(DWORD event, LONG child) const { return {event, form->GridHandle(), OBJID_CLIENT, child}; }
 
 private:
     HWINEVENTHOOK hook_ = nullptr;
@@ -183,6 +207,179 @@ TEST_F(AccessibilityTest, FocusAndSelectionFollowTheKeysAndARefreshReordersTheRo
     DestroyForm();
     long count = 0;
     EXPECT_EQ(grid->get_accChildCount(&count), RPC_E_DISCONNECTED);
+    grid->Release();
+}
+
+// With the caret on D:, a refresh is heard once, with the table whole, and only where
+// something changed.
+TEST_F(AccessibilityTest, RefreshesAnnounceOnlyWhatChanged)
+{
+    Start();
+    Tap(VK_DOWN);
+    ASSERT_TRUE(Seen(OnGrid(EVENT_OBJECT_FOCUS, 2)));
+    const struct {
+        const char* what;
+        char option;  // an item of the Optionen menu, or 0 for F5
+        std::vector<Event> expected;  // of REORDER, FOCUS and SELECTION
+    } refreshes[] = {
+        {"F5 on an unchanged table", 0, {}},
+        {"megabytes: D:'s row is read anew",
+         'M',
+         {OnGrid(EVENT_OBJECT_REORDER, CHILDID_SELF), OnGrid(EVENT_OBJECT_FOCUS, 2),
+          OnGrid(EVENT_OBJECT_SELECTION, 2)}},
+        {"F5 on the unchanged table in megabytes", 0, {}},
+    };
+    watchedGrid = form->GridHandle();
+    watchedTable = &form->Gitter;
+    // An in-context hook names the module that holds its procedure, which is kept as an offset
+    // into it. Wine looks the module up by its file name and cannot for an exe outside the
+    // prefix's drives (\\?\unix\...); kernel32, at the same offset, it finds.
+    const HMODULE module = GetModuleHandleA("kernel32.dll");
+    const DWORD first = EVENT_OBJECT_REORDER, last = EVENT_OBJECT_SELECTION, self = GetCurrentProcessId();
+    const HWINEVENTHOOK watch = Callbacks::HookWinEvents(first, last, WatchHalfBuilt, self, WINEVENT_INCONTEXT, module);
+    ASSERT_NE(watch, nullptr);
+    for (const auto& refresh : refreshes) {
+        events.clear();
+        eventsWatched = eventsWhileHalfBuilt = 0;
+        if (refresh.option) {
+            const bool before = form->Checked(MenuId::Mbytes);
+            Choose('O', refresh.option);
+            ASSERT_TRUE(Pump([&] { return form->Checked(MenuId::Mbytes) != before; })) << refresh.what;
+        } else {
+            // Keys are taken in their order: once Up has moved the caret, F5's refresh is over.
+            Tap(VK_F5);
+            Tap(VK_UP);
+            ASSERT_TRUE(Seen(OnGrid(EVENT_OBJECT_FOCUS, 1))) << refresh.what;
+            events.erase(std::find(events.begin(), events.end(), OnGrid(EVENT_OBJECT_FOCUS, 1)), events.end());
+        }
+        EXPECT_EQ(GridEvents(EVENT_OBJECT_REORDER, EVENT_OBJECT_SELECTION), refresh.expected) << refresh.what;
+        const int upEvents = refresh.option ? 0 : 2;  // Up's FOCUS and SELECTION
+        EXPECT_EQ(eventsWatched, static_cast<int>(refresh.expected.size()) + upEvents) << refresh.what;
+        EXPECT_EQ(eventsWhileHalfBuilt, 0) << refresh.what;
+        if (!refresh.option) {
+            Tap(VK_DOWN);
+            ASSERT_TRUE(Seen(OnGrid(EVENT_OBJECT_FOCUS, 2)));
+        }
+    }
+    UnhookWinEvent(watch);
+    watchedTable = nullptr;
+}
+
+// Shift with the arrows selects a run of rows: clients hear each row join or leave it and
+// read the run as a list of rows.
+TEST_F(AccessibilityTest, ARunOfRowsIsASelectionOfSeveral)
+{
+    Start();
+    IAccessible* grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(State(grid, CHILDID_SELF) & (STATE_SYSTEM_MULTISELECTABLE | STATE_SYSTEM_EXTSELECTABLE),
+              STATE_SYSTEM_MULTISELECTABLE | STATE_SYSTEM_EXTSELECTABLE);
+    const struct {
+        const char* what;
+        bool shift;
+        WORD key;
+        std::vector<Event> expected;  // of SELECTION, SELECTIONADD, SELECTIONREMOVE, SELECTIONWITHIN
+        std::vector<long> selection;  // as get_accSelection gives it
+    } steps[] = {
+        {"Shift+Down adds row 2", true, VK_DOWN, {OnGrid(EVENT_OBJECT_SELECTIONADD, 2)}, {1, 2}},
+        {"Shift+Down adds row 3", true, VK_DOWN, {OnGrid(EVENT_OBJECT_SELECTIONADD, 3)}, {1, 2, 3}},
+        {"Shift+Up takes row 3 out", true, VK_UP, {OnGrid(EVENT_OBJECT_SELECTIONREMOVE, 3)}, {1, 2}},
+        {"Down leaves row 3 alone selected", false, VK_DOWN, {OnGrid(EVENT_OBJECT_SELECTION, 3)}, {3}},
+    };
+    for (const auto& step : steps) {
+        events.clear();
+        if (step.shift)
+            Chord(VK_SHIFT, step.key);
+        else
+            Tap(step.key);
+        ASSERT_TRUE(Seen(step.expected.back())) << step.what;
+        EXPECT_EQ(GridEvents(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTIONWITHIN), step.expected) << step.what;
+
+        VARIANT selection{};
+        ASSERT_EQ(grid->get_accSelection(&selection), S_OK) << step.what;
+        std::vector<long> selected;
+        if (selection.vt == VT_I4) selected.push_back(selection.lVal);
+        IEnumVARIANT* rows = nullptr;
+        if (selection.vt == VT_UNKNOWN &&
+            selection.punkVal->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&rows)) == S_OK) {
+            VARIANT items[8]{};
+            ULONG fetched = 0;
+            EXPECT_EQ(rows->Next(8, items, &fetched), S_FALSE) << step.what;
+            for (ULONG i = 0; i < fetched; ++i) selected.push_back(items[i].vt == VT_I4 ? items[i].lVal : -1);
+            rows->Release();
+        }
+        VariantClear(&selection);
+        EXPECT_EQ(selected, step.selection) << step.what;
+    }
+    grid->Release();
+}
+
+// A late-bound client (a scripting host) asks through IDispatch: the grid's own answer or
+// none, never that of the plain client area the standard object stands for.
+TEST_F(AccessibilityTest, LateBoundCallsGetTheGridsAnswerOrNone)
+{
+    Start();
+    IAccessible* grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    IDispatch* dispatch = nullptr;
+    ASSERT_EQ(grid->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(&dispatch)), S_OK);
+    UINT typeInfos = 99;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&typeInfos), S_OK);
+    EXPECT_EQ(typeInfos, 0u);
+    const struct {
+        DISPID member;
+        long answer;
+    } properties[] = {{DISPID_ACC_CHILDCOUNT, 4}, {DISPID_ACC_ROLE, ROLE_SYSTEM_LIST}};
+    for (const auto& property : properties) {
+        VARIANT self = Child(CHILDID_SELF), result{};
+        DISPPARAMS arguments{&self, nullptr, property.member == DISPID_ACC_ROLE ? 1u : 0u, 0};
+        const HRESULT answer =
+            dispatch->Invoke(property.member, IID_NULL, 0, DISPATCH_PROPERTYGET, &arguments, &result, nullptr, nullptr);
+        if (answer == S_OK)
+            EXPECT_EQ(ChildOf(answer, result), property.answer) << property.member;
+        else
+            EXPECT_EQ(answer, E_NOTIMPL) << property.member;
+    }
+    dispatch->Release();
+    grid->Release();
+}
+
+// A client that clears its VARIANT after a failed call must find nothing to free in it.
+TEST_F(AccessibilityTest, FailedCallsLeaveTheirVariantsEmpty)
+{
+    Start();
+    IAccessible* grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    const struct {
+        const char* what;
+        bool takesAChild;
+        HRESULT (*call)(IAccessible*, VARIANT child, VARIANT* out);
+    } calls[] = {
+        {"get_accRole", true, [](IAccessible* o, VARIANT c, VARIANT* v) { return o->get_accRole(c, v); }},
+        {"get_accState", true, [](IAccessible* o, VARIANT c, VARIANT* v) { return o->get_accState(c, v); }},
+        {"accNavigate", true, [](IAccessible* o, VARIANT c, VARIANT* v) { return o->accNavigate(NAVDIR_NEXT, c, v); }},
+        {"get_accFocus", false, [](IAccessible* o, VARIANT, VARIANT* v) { return o->get_accFocus(v); }},
+        {"get_accSelection", false, [](IAccessible* o, VARIANT, VARIANT* v) { return o->get_accSelection(v); }},
+        {"accHitTest", false, [](IAccessible* o, VARIANT, VARIANT* v) { return o->accHitTest(0, 0, v); }},
+    };
+    auto expectEmpty = [&](HRESULT expected, bool childCalls) {
+        for (const auto& call : calls) {
+            if (childCalls != call.takesAChild) continue;
+            VARIANT out;
+            out.vt = VT_BSTR;  // what a client's uncleared VARIANT may hold
+            out.bstrVal = reinterpret_cast<BSTR>(0x5A5A5A5A);
+            EXPECT_EQ(call.call(grid, Child(99), &out), expected) << call.what;
+            EXPECT_EQ(out.vt, VT_EMPTY) << call.what;
+        }
+    };
+    expectEmpty(E_INVALIDARG, true);  // no row 99
+    long left = -1, top = -1, width = -1, height = -1;
+    EXPECT_EQ(grid->accLocation(&left, &top, &width, &height, Child(99)), E_INVALIDARG);
+    EXPECT_EQ(left | top | width | height, 0);
+
+    DestroyForm();
+    expectEmpty(RPC_E_DISCONNECTED, true);
+    expectEmpty(RPC_E_DISCONNECTED, false);
     grid->Release();
 }
 

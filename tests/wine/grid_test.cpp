@@ -1,20 +1,25 @@
 // The drive grid as a user meets it: its pixels (through WM_PRINTCLIENT), its selection by
-// real mouse and keyboard messages, and its scroll bars, in a top-level test window.
+// real mouse and keyboard messages, and its scroll bars, in a top-level test window; and the
+// status bar's painting, which works as the grid's.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "survey/drive_table.h"
 #include "ui/application_win.h"
 #include "ui/grid_win.h"
+#include "ui/status_bar_win.h"
 
 namespace {
 
@@ -42,11 +47,11 @@ int RowTop(int row) { return row * kPitch; }
 // A point in a cell's right part, clear of its (short) text and of the grid lines.
 POINT InCell(int col, int row) { return {ColLeft(col) + kWidths[col] - 4, RowTop(row) + 9}; }
 
-// The grid's client area in a 32-bit top-down DIB section: as drawn by WM_PRINTCLIENT, or
-// as WM_PAINT left it on the screen.
+// The grid's client area in a 32-bit top-down DIB section: as drawn by WM_PRINTCLIENT, as
+// WM_PAINT left it on the screen, or as WM_ERASEBKGND leaves it.
 class Image {
 public:
-    enum class Source { PrintClient, Screen };
+    enum class Source { PrintClient, Screen, Erase };
 
     explicit Image(HWND grid, Source source = Source::PrintClient)
     {
@@ -67,6 +72,8 @@ public:
         DeleteObject(sentinel);
         if (source == Source::PrintClient) {
             SendMessageA(grid, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        } else if (source == Source::Erase) {
+            SendMessageA(grid, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         } else {
             HDC screen = GetDC(grid);
             BitBlt(dc, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
@@ -82,7 +89,22 @@ public:
 
     static constexpr COLORREF kSentinel = RGB(255, 0, 254);
 
+    int Width() const { return width_; }
     int Height() const { return height_; }
+    // The pixels that differ from the other picture's, or from one colour.
+    int Differing(const Image& other) const
+    {
+        int count = 0;
+        for (std::size_t i = 0; i < pixels_.size(); ++i) count += pixels_[i] != other.pixels_.at(i);
+        return count;
+    }
+    int NotOf(COLORREF colour) const
+    {
+        int count = 0;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) count += At(x, y) != colour;
+        return count;
+    }
     COLORREF At(int x, int y) const
     {
         const std::uint32_t bgr = pixels_.at(static_cast<std::size_t>(y) * width_ + x);
@@ -155,6 +177,7 @@ protected:
     {
         const HINSTANCE instance = GetModuleHandleA(nullptr);
         Grid::Register(instance);
+        StatusBar::Register(instance);
         WNDCLASSEXA hostClass{};
         hostClass.cbSize = sizeof hostClass;
         hostClass.hInstance = instance;
@@ -491,6 +514,42 @@ TEST_F(GridTest, OverflowingRowsScrollUnderAFixedHeader)
     EXPECT_EQ(Grid::TopRow(grid), 1);
 }
 
+// A client's first request may reach a grid on a thread that is in no COM apartment: none
+// of its windows was ever activated, so no input method brought COM in either. The grid's
+// own object must come back all the same, not the standard object of a plain client area.
+TEST_F(GridTest, AClientReadsAGridWhoseThreadHasNoComYet)
+{
+    Open(3);
+    std::atomic<HWND> unshown{nullptr};
+    std::atomic<bool> read{false};
+    std::thread owner([&] {
+        HWND parent = CreateWindowExA(0, kHostClass, "", WS_OVERLAPPEDWINDOW, 0, 0, 600, 100, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+        try {
+            unshown = Grid::Create(parent, 1, table);
+        } catch (...) {
+            unshown = HWND_MESSAGE;  // not made: the test fails below
+        }
+        MSG message;
+        while (!read) {
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+            Sleep(5);
+        }
+        DestroyWindow(parent);
+    });
+    while (unshown == nullptr) Sleep(5);
+    CoInitialize(nullptr);  // the client's own
+    IAccessible* rows = nullptr;
+    AccessibleObjectFromWindow(unshown, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&rows));
+    VARIANT self{}, role{};
+    self.vt = VT_I4;
+    if (rows != nullptr) rows->get_accRole(self, &role);
+    EXPECT_EQ(role.vt == VT_I4 ? role.lVal : -1, ROLE_SYSTEM_LIST);
+    if (rows != nullptr) rows->Release();
+    read = true;
+    owner.join();
+}
+
 TEST_F(GridTest, KeyboardScrollsTheSelectionIntoView)
 {
     Open(25, 80);
@@ -555,6 +614,25 @@ TEST_F(GridTest, SelectionStaysInsideAShrinkingTable)
         EXPECT_LE(afterDown.last, step.rows - 1) << step.rows << " rows";
         Press(VK_UP);
     }
+}
+
+// A bar erased with a brush and then drawn over flickers at every change of a text: its
+// erase leaves every pixel alone, and WM_PAINT puts on the screen what WM_PRINTCLIENT draws.
+TEST_F(GridTest, StatusBarPaintsEveryPixelOnceWithoutErasing)
+{
+    HWND bar = StatusBar::Create(host, 2);
+    ASSERT_NE(bar, nullptr);
+    SetWindowPos(bar, nullptr, 0, 600, kWidth, 19, SWP_NOZORDER);
+    int edges[] = {115, -1};
+    SendMessageA(bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    SendMessageA(bar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(" Merovant"));
+    SendMessageA(bar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("D:\\logs"));
+    UpdateWindow(bar);
+    const Image erased(bar, Image::Source::Erase), printed(bar), screen(bar, Image::Source::Screen);
+    EXPECT_EQ(erased.NotOf(Image::kSentinel), 0) << "pixels erased";
+    EXPECT_EQ(printed.NotOf(Image::kSentinel), printed.Width() * printed.Height()) << "pixels left unpainted";
+    EXPECT_EQ(screen.Differing(printed), 0);
+    DestroyWindow(bar);
 }
 
 TEST_F(GridTest, FontComesFromTheParentUntilSetAndAsksForTheArrows)

@@ -142,6 +142,44 @@ TEST_F(WindowTest, LocalDisksTwiceRestoresTableAndCorner)
     EXPECT_TRUE(EqualRect(&before, &after));
 }
 
+// Ctrl+C puts the header and the selected rows on the clipboard as the long export writes
+// them, whatever layout the export is set to. (Neither C:, the prefix's own drive, nor D:,
+// which the F5 test fills a little, is copied: their figures depend on what ran before.)
+TEST_F(WindowTest, CtrlCCopiesTheSelectedRowsWithTheHeader)
+{
+    Start({"/kurz"});
+    const std::string header =
+        Mtools::ComputerName() + "\tName\tTYP\tKapazit\xE4t(KB)\tFrei(KB)\tFrei in %\tSerien-Nr\tFilesystem\t\r\n";
+    const std::string e = "E:\tNETZ\tNetzwerklaufwerk\t32,768 \t32,760 \t100 %\t0000-ABCD\tNTFS\t\r\n";
+    const std::string f = "F:\t\tCD-Rom\t\t\t\t\t\t\r\n";
+    const struct {
+        const char* what;
+        std::vector<bool> downs;  // the Down keys before Ctrl+C, true for Shift+Down
+        std::string text;
+    } copies[] = {
+        {"one row", {false, false}, header + e},
+        {"several rows", {true}, header + e + f},
+    };
+    for (const auto& copy : copies) {
+        ASSERT_TRUE(OpenClipboard(form->Handle()));
+        EmptyClipboard();
+        CloseClipboard();
+        for (const bool shift : copy.downs)
+            if (shift)
+                Chord(VK_SHIFT, VK_DOWN);
+            else
+                Tap(VK_DOWN);
+        Chord(VK_CONTROL, 'C');
+        ASSERT_TRUE(Pump([] { return IsClipboardFormatAvailable(CF_TEXT) != FALSE; })) << copy.what;
+        ASSERT_TRUE(OpenClipboard(form->Handle()));
+        const HANDLE data = GetClipboardData(CF_TEXT);
+        const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+        EXPECT_EQ(text ? std::string(text) : "(none)", copy.text) << copy.what;
+        if (text) GlobalUnlock(data);
+        CloseClipboard();
+    }
+}
+
 // An option turned on by a switch in an interactive run is stored by the close box.
 TEST_F(WindowTest, CloseBoxWritesTheSettings)
 {
