@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The guide's registry lines, taken from docs/benutzerhandbuch.md and run under Wine as an
-# administrator runs them: a block of `reg add` lines or the .reg file, then runs that show
-# what merovant.exe read from them.
+# The guide's registry lines and scripts, taken from docs/benutzerhandbuch.md and run under
+# Wine as an administrator runs them: a block of `reg add` lines, the .reg file or the install
+# script, then runs that show what merovant.exe read from them; the uninstall script after it.
 #   guide_test.sh CASE merovant.exe probe.exe
 set -euo pipefail
 # shellcheck source=lib.sh
@@ -9,6 +9,8 @@ source "$(dirname "$(readlink -f "$0")")/lib.sh"
 
 GUIDE="$(dirname "$(readlink -f "$0")")/../../docs/benutzerhandbuch.md"
 readonly GUIDE SYSTEM_KEY='HKU\S-1-5-18\Software\Korvel\merovant'
+readonly SOURCE_KEY='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Merovant'
+readonly INSTALLED='C:\Program Files\Merovant\merovant.exe' TASK='windows/system32/tasks/Merovant Tagesprotokoll'
 
 # The lines of the guide's fenced block after "<!-- MARKER -->".
 guide_block() {
@@ -70,5 +72,61 @@ import_reg_file() {
     reg_tool import 'C:\merovant.reg'
 }
 case_reg_file_import() { expect_guide_settings import_reg_file; }
+
+# A block of the guide saved as a file of the prefix, with the CR LF line ends of Windows.
+save_block() {
+    mkdir -p "$(dirname "$2")"
+    guide_block "$1" | sed 's/$/\r/' >"$2"
+    [[ -s $2 ]] || fail "the guide has no block marked $1"
+}
+
+# Runs a script of the prefix with Wine's cmd; prints its exit code.
+run_script() {
+    local rc=0
+    (cd "$FX_PREFIX/drive_c" && exec wine cmd /c "$1") </dev/null >"$FX_ROOT/cmd.out" 2>&1 || rc=$?
+    echo "$rc"
+}
+
+# The event source names the installed program, whose message table the Event Viewer reads.
+expect_event_source() {
+    reg_tool query "$SOURCE_KEY"
+    grep -qE "EventMessageFile +REG_EXPAND_SZ +${INSTALLED//\\/\\\\}"$'\r?$' "$FX_ROOT/reg.out" &&
+        grep -qE 'TypesSupported +REG_DWORD +0x7' "$FX_ROOT/reg.out" || { cat "$FX_ROOT/reg.out" >&2; fail "event source"; }
+}
+case_event_source_lines() {
+    fixture_start
+    run_reg_lines "reg-lines: event-source"
+    expect_event_source
+}
+
+# The install script beside the program and the task file, as a software distribution runs
+# it. A package without the program fails with 1; the whole package installs, and the
+# program then reads SYSTEM's settings from it.
+install_package() {
+    local package="$FX_PREFIX/drive_c/paket"
+    save_block "cmd: install" "$package/install.cmd"
+    save_block task-xml "$package/merovant-aufgabe.xml"
+    [[ $(run_script 'C:\paket\install.cmd') == 1 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "install without the exe"; }
+    cp "$MEROVANT_EXE" "$package/merovant.exe"
+    [[ $(run_script 'C:\paket\install.cmd') == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "install.cmd failed"; }
+    cmp -s "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Program Files/Merovant/merovant.exe" || fail "the program is not installed"
+    reg_tool copy "$SYSTEM_KEY" "HKCU\\$SETTINGS_KEY" /s /f
+}
+
+# After it the uninstall script leaves nothing of the install: the folder, SYSTEM's
+# settings, the event source and the task are gone.
+case_install_and_uninstall_scripts() {
+    expect_guide_settings install_package
+    expect_event_source
+    [[ -f $FX_PREFIX/drive_c/$TASK ]] || fail "install.cmd registered no task"
+    save_block "cmd: uninstall" "$FX_PREFIX/drive_c/paket/uninstall.cmd"
+    [[ $(run_script 'C:\paket\uninstall.cmd') == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "uninstall.cmd failed"; }
+    [[ ! -e $FX_PREFIX/drive_c/Program\ Files/Merovant && ! -e $FX_PREFIX/drive_c/$TASK ]] ||
+        fail "uninstall.cmd left the folder or the task"
+    local key
+    for key in "$SYSTEM_KEY" "$SOURCE_KEY"; do
+        ! (cd "$FX_PREFIX/drive_c" && wine reg query "$key") </dev/null >/dev/null 2>&1 || fail "uninstall.cmd left $key"
+    done
+}
 
 run_case "$@"
