@@ -90,8 +90,11 @@ run_script() {
 # The event source names the installed program, whose message table the Event Viewer reads.
 expect_event_source() {
     reg_tool query "$SOURCE_KEY"
-    grep -qE "EventMessageFile +REG_EXPAND_SZ +${INSTALLED//\\/\\\\}"$'\r?$' "$FX_ROOT/reg.out" &&
-        grep -qE 'TypesSupported +REG_DWORD +0x7' "$FX_ROOT/reg.out" || { cat "$FX_ROOT/reg.out" >&2; fail "event source"; }
+    if ! grep -qE "EventMessageFile +REG_EXPAND_SZ +${INSTALLED//\\/\\\\}"$'\r?$' "$FX_ROOT/reg.out" ||
+        ! grep -qE 'TypesSupported +REG_DWORD +0x7' "$FX_ROOT/reg.out"; then
+        cat "$FX_ROOT/reg.out" >&2
+        fail "the event source does not name $INSTALLED"
+    fi
 }
 case_event_source_lines() {
     fixture_start
