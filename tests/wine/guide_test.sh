@@ -38,8 +38,10 @@ run_reg_lines() {
 
 # The values in the settings key as the program reads them: the local disks in megabytes
 # (no switch asks for them) and the daily log file in the guide's folder, which names a
-# server the test has not: the run fails, and its event names the file it tried.
+# server the test has not: the run fails, and its event names the file it tried. The daily
+# run is C:\merovant.exe /daily unless the setup names another (DAILY_RUN).
 expect_guide_settings() {
+    DAILY_RUN=('C:\merovant.exe' /daily)
     fixture_drive c cdrom
     fixture_drive d hd DATEN 12AB34CD 64M
     fixture_start
@@ -48,7 +50,7 @@ expect_guide_settings() {
     expect_bytes "$(fixture_unix_path d)/out.txt" "$(local_mb_table)"
     cp "$MEROVANT_EXE" "$FX_PREFIX/drive_c/merovant.exe"
     local rc=0
-    WINEDEBUG=-all,err+eventlog probe hidden 20 'C:\merovant.exe' /daily >/dev/null || rc=$?
+    WINEDEBUG=-all,err+eventlog probe hidden 20 "${DAILY_RUN[@]}" >/dev/null || rc=$?
     [[ $rc == 1 ]] || { cat "$FX_ROOT/probe.err" >&2; fail "daily run ended with $rc, expected 1"; }
     grep -qF "ReportEventW L\"\\\\\\\\fileserver\\\\logs\\\\merovant\\\\$(computer_name)-$(today).txt\"" \
         "$FX_ROOT/probe.err" || { cat "$FX_ROOT/probe.err" >&2; fail "the daily log went elsewhere"; }
@@ -104,7 +106,7 @@ case_event_source_lines() {
 
 # The install script beside the program and the task file, as a software distribution runs
 # it. A package without the program fails with 1; the whole package installs, and the
-# program then reads SYSTEM's settings from it.
+# program then reads SYSTEM's settings from it, run as the task file's action runs it.
 install_package() {
     local package="$FX_PREFIX/drive_c/paket"
     save_block "cmd: install" "$package/install.cmd"
@@ -114,6 +116,12 @@ install_package() {
     [[ $(run_script 'C:\paket\install.cmd') == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "install.cmd failed"; }
     cmp -s "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Program Files/Merovant/merovant.exe" || fail "the program is not installed"
     reg_tool copy "$SYSTEM_KEY" "HKCU\\$SETTINGS_KEY" /s /f
+    local command arguments
+    command=$(guide_block task-xml | sed -n 's:.*<Command>\(.*\)</Command>.*:\1:p')
+    arguments=$(guide_block task-xml | sed -n 's:.*<Arguments>\(.*\)</Arguments>.*:\1:p')
+    [[ $command == "$INSTALLED" ]] || fail "the task starts $command, not the installed program"
+    read -ra arguments <<<"$arguments"
+    DAILY_RUN=("$command" "${arguments[@]}")
 }
 
 # After it the uninstall script leaves nothing of the install: the folder, SYSTEM's
