@@ -59,21 +59,15 @@ expect_guide_settings() {
 # The lines for the account of the task itself (HKEY_CURRENT_USER).
 case_reg_add_lines_for_the_current_user() { expect_guide_settings run_reg_lines "reg-lines: hkcu"; }
 
-# The lines for SYSTEM write under HKEY_USERS\S-1-5-18; the program, which runs here as the
+# SYSTEM's settings live under HKEY_USERS\S-1-5-18; the program, which runs here as the
 # user, gets a copy of exactly that key.
+copy_system_settings_to_user() { reg_tool copy "$SYSTEM_KEY" "HKCU\\$SETTINGS_KEY" /s /f; }
+
 system_lines() {
     run_reg_lines "reg-lines: system"
-    reg_tool copy "$SYSTEM_KEY" "HKCU\\$SETTINGS_KEY" /s /f
+    copy_system_settings_to_user
 }
 case_reg_add_lines_for_system() { expect_guide_settings system_lines; }
-
-# The .reg example, saved with the CR LF line ends of Windows' editor and imported.
-import_reg_file() {
-    guide_block reg-sample | sed 's/$/\r/' >"$FX_PREFIX/drive_c/merovant.reg"
-    [[ -s $FX_PREFIX/drive_c/merovant.reg ]] || fail "the guide has no .reg example"
-    reg_tool import 'C:\merovant.reg'
-}
-case_reg_file_import() { expect_guide_settings import_reg_file; }
 
 # A block of the guide saved as a file of the prefix, with the CR LF line ends of Windows.
 save_block() {
@@ -81,6 +75,13 @@ save_block() {
     guide_block "$1" | sed 's/$/\r/' >"$2"
     [[ -s $2 ]] || fail "the guide has no block marked $1"
 }
+
+# The .reg example, saved as Windows' editor saves it and imported.
+import_reg_file() {
+    save_block reg-sample "$FX_PREFIX/drive_c/merovant.reg"
+    reg_tool import 'C:\merovant.reg'
+}
+case_reg_file_import() { expect_guide_settings import_reg_file; }
 
 # Runs a script of the prefix with Wine's cmd; prints its exit code.
 run_script() {
@@ -98,11 +99,6 @@ expect_event_source() {
         fail "the event source does not name $INSTALLED"
     fi
 }
-case_event_source_lines() {
-    fixture_start
-    run_reg_lines "reg-lines: event-source"
-    expect_event_source
-}
 
 # The install script beside the program and the task file, as a software distribution runs
 # it. A package without the program fails with 1; the whole package installs, and the
@@ -115,7 +111,7 @@ install_package() {
     cp "$MEROVANT_EXE" "$package/merovant.exe"
     [[ $(run_script 'C:\paket\install.cmd') == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "install.cmd failed"; }
     cmp -s "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Program Files/Merovant/merovant.exe" || fail "the program is not installed"
-    reg_tool copy "$SYSTEM_KEY" "HKCU\\$SETTINGS_KEY" /s /f
+    copy_system_settings_to_user
     local command arguments
     command=$(guide_block task-xml | sed -n 's:.*<Command>\(.*\)</Command>.*:\1:p')
     arguments=$(guide_block task-xml | sed -n 's:.*<Arguments>\(.*\)</Arguments>.*:\1:p')
@@ -125,7 +121,8 @@ install_package() {
 }
 
 # After it the uninstall script leaves nothing of the install: the folder, SYSTEM's
-# settings, the event source and the task are gone.
+# settings, the event source and the task are gone. The guide's lines for the source alone
+# then register it again as the script did.
 case_install_and_uninstall_scripts() {
     expect_guide_settings install_package
     expect_event_source
@@ -138,6 +135,8 @@ case_install_and_uninstall_scripts() {
     for key in "$SYSTEM_KEY" "$SOURCE_KEY"; do
         ! (cd "$FX_PREFIX/drive_c" && wine reg query "$key") </dev/null >/dev/null 2>&1 || fail "uninstall.cmd left $key"
     done
+    run_reg_lines "reg-lines: event-source"
+    expect_event_source
 }
 
 run_case "$@"
