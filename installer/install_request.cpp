@@ -1,0 +1,125 @@
+// The checks of the public properties and the task definition the package registers.
+#include "install_request.h"
+
+#include <algorithm>
+
+namespace Install {
+namespace {
+
+bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+// One or two digits for a value from 1 to 99, as the switch /warnung:N takes it.
+bool IsThreshold(std::string_view text) noexcept
+{
+    if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), IsDigit)) return false;
+    const int value = text.size() == 1 ? text[0] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
+    return value >= 1 && value <= 99;
+}
+
+[[noreturn]] void Malformed(std::string_view name, std::string_view value, std::string_view allowed)
+{
+    throw PropertyError("Ungültiger Wert in der Eigenschaft \"" + std::string(name) + "=" + std::string(value) +
+                        "\": " + std::string(allowed) + ".");
+}
+
+bool IsAsciiLetter(char c) noexcept { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// A folder the task finds whatever its working folder: D:\... or \\server\share\...
+bool IsFullPath(std::string_view path) noexcept
+{
+    const bool drive = path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+    const bool unc =
+        path.size() >= 5 && path.starts_with("\\\\") && path[2] != '\\' && path.find('\\', 2) != std::string_view::npos;
+    return drive || unc;
+}
+
+// Windows refuses these in a file name; "[" "]" "{" "}" would be read by Windows Installer
+// as references to properties when it writes the value.
+bool HasForbiddenCharacter(std::string_view path) noexcept
+{
+    return std::any_of(path.begin(), path.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 ||
+               std::string_view("<>\"|?*[]{}").find(c) != std::string_view::npos;
+    });
+}
+
+void CheckDailyLog(std::string_view folder)
+{
+    if (folder.empty()) return;
+    if (!IsFullPath(folder))
+        Malformed("DAILYLOG", folder,
+                  "erlaubt ist ein vollständiger Ordnerpfad wie \\\\fileserver\\logs\\merovant oder D:\\Logs");
+    if (HasForbiddenCharacter(folder) || folder.find(':', 2) != std::string_view::npos)
+        Malformed("DAILYLOG", folder, "Steuerzeichen, :, <, >, \", |, ?, *, [, ], { und } sind nicht erlaubt");
+}
+
+void ReplaceElementText(std::string& xml, std::string_view element, std::string_view text)
+{
+    const std::string open = "<" + std::string(element) + ">";
+    const std::string close = "</" + std::string(element) + ">";
+    const std::size_t begin = xml.find(open);
+    const std::size_t end = begin == std::string::npos ? begin : xml.find(close, begin);
+    if (end == std::string::npos) throw std::logic_error("the task definition has no " + open);
+    xml.replace(begin + open.size(), end - begin - open.size(), text);
+}
+
+std::string EscapedXmlText(std::string_view text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+}  // namespace
+
+void CheckProperties(const Properties& properties)
+{
+    const std::string& aufgabe = properties.aufgabe;
+    if (!aufgabe.empty() && aufgabe != "0" && aufgabe != "1")
+        Malformed("AUFGABE", aufgabe, "erlaubt sind 1 (die geplante Aufgabe eintragen) und 0");
+    const std::string& warnung = properties.warnung;
+    if (!warnung.empty() && !IsThreshold(warnung))
+        Malformed("WARNUNG", warnung, "erlaubt ist eine ganze Zahl von 1 bis 99");
+    // A threshold that no task passes on would never warn.
+    if (!warnung.empty() && aufgabe != "1")
+        throw PropertyError("Die Eigenschaft \"WARNUNG=" + warnung +
+                            "\" gilt für die geplante Aufgabe: Sie wirkt nur zusammen mit AUFGABE=1.");
+    CheckDailyLog(properties.dailylog);
+}
+
+std::string TaskArguments(std::string_view warnung)
+{
+    return warnung.empty() ? "/daily" : "/daily /warnung:" + std::string(warnung);
+}
+
+TaskAction TaskActionOf(std::string_view customActionData)
+{
+    const std::size_t bar = customActionData.rfind('|');
+    if (bar == std::string_view::npos || bar == 0) throw std::logic_error("no program in the custom action data");
+    return {std::string(customActionData.substr(0, bar)), TaskArguments(customActionData.substr(bar + 1))};
+}
+
+std::optional<ProductIdentity> ProductIdentityOf(std::string_view customActionData)
+{
+    const std::size_t bar = customActionData.find('|');
+    if (bar == std::string_view::npos) return std::nullopt;
+    return ProductIdentity{std::string(customActionData.substr(0, bar)), std::string(customActionData.substr(bar + 1))};
+}
+
+std::string TaskDefinition(std::string_view templateXml, const TaskAction& action)
+{
+    std::string xml(templateXml);
+    if (xml.starts_with("<?xml")) xml.erase(0, xml.find_first_not_of("\r\n", xml.find("?>") + 2));
+    ReplaceElementText(xml, "Command", EscapedXmlText(action.program));
+    ReplaceElementText(xml, "Arguments", EscapedXmlText(action.arguments));
+    return xml;
+}
+
+}  // namespace Install
