@@ -1,4 +1,4 @@
-// The user guide's samples are what the program writes. Each sample is read from the guide
+// The samples of the reference (docs/referenz.md) are what the program writes. Each sample is read from it
 // itself (the fenced block after a marker comment) and compared with what the program's own
 // code makes of the guide's example machine: the two export samples, the byte view of the
 // short one, the .reg example as the settings store reads it, and the daily log file name.

@@ -1,10 +1,8 @@
-# Tests of the guide's command lines under Wine; included by CMakeLists.txt.
+# Tests of the command lines of the guide and the reference under Wine; included by
+# CMakeLists.txt.
 
-# The guide's reg add lines (for the user, for SYSTEM and for the event source), its .reg file
-# and its install and uninstall scripts, run under Wine.
-foreach(case reg_add_lines_for_the_current_user reg_add_lines_for_system reg_file_import
-    install_and_uninstall_scripts)
-  add_test(NAME wine.guide.${case}
-    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/guide_test.sh ${case} $<TARGET_FILE:merovant> $<TARGET_FILE:probe>)
-  set_tests_properties(wine.guide.${case} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT "LC_ALL=C.UTF-8;${wineArch}")
-endforeach()
+# Every block of the guide run here or named as one Wine cannot run; the package's msiexec
+# lines, the move from 1.0, and the reference's reg add lines and .reg file.
+add_script_cases(guide guide_test.sh CASES every_guide_block_is_run_or_marked msiexec_lines_install_and_remove
+  move_from_1_0 reg_add_lines_for_the_current_user reg_add_lines_for_system reg_file_import
+  ARGS $<TARGET_FILE:merovant_setup> ${PROJECT_VERSION})
