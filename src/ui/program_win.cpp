@@ -30,11 +30,9 @@ ProgramRun::~ProgramRun()
 
 std::optional<int> ProgramRun::Start() noexcept
 {
-    std::vector<std::string> arguments;
     RunRequest request;
     try {
-        arguments = SplitCommandLine(commandLine_);
-        request = RequestOf(arguments);
+        request = RequestOf(SplitCommandLine(commandLine_));
         report_ = std::make_unique<RunReport>(anybodyThere_, request.exports, commandLine_, events_);
     } catch (...) {
         return kExitError;  // out of memory before anything could be shown
@@ -42,7 +40,7 @@ std::optional<int> ProgramRun::Start() noexcept
     Application::BeginRun(report_.get());
     if (request.help) return ShowHelp();
     if (const auto ended = CreateForm()) return ended;
-    if (const auto ended = RunStartup(arguments)) return ended;
+    if (const auto ended = RunStartup(request)) return ended;
     ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
     form_->ShowCentred();
     return std::nullopt;
@@ -77,12 +75,12 @@ std::optional<int> ProgramRun::CreateForm() noexcept
 
 // An error ends the sequence where it arises: the box, and the window opens all the same,
 // unless nobody can see it.
-std::optional<int> ProgramRun::RunStartup(const std::vector<std::string>& arguments) noexcept
+std::optional<int> ProgramRun::RunStartup(const RunRequest& request) noexcept
 {
     StartupState state;
     state.anybodyThere = report_->AnybodyThere();
     try {
-        const StartupEnd end = form_->FormCreate(arguments, state);
+        const StartupEnd end = form_->FormCreate(request, state);
         report_->SetExportTarget(state.exportTarget);
         if (end == StartupEnd::NeedsPerson) {
             report_->NeedsPerson(state.exportTarget == kNoExport ? kNoWindowForNobody : kNoDialogForNobody);

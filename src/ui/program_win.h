@@ -38,7 +38,7 @@ public:
 private:
     std::optional<int> ShowHelp() noexcept;
     std::optional<int> CreateForm() noexcept;
-    std::optional<int> RunStartup(const std::vector<std::string>& arguments) noexcept;
+    std::optional<int> RunStartup(const RunRequest& request) noexcept;
 
     HINSTANCE instance_;
     std::string_view commandLine_;
