@@ -56,14 +56,17 @@ std::optional<int> ProgramRun::ShowHelp() noexcept
     return kExitSuccess;
 }
 
-// The application window is the process's: a second run in one process (the tests') keeps it.
+HWND ProcessWindows(HINSTANCE instance)
+{
+    TFMain::RegisterClasses(instance);
+    if (HWND made = Application::Window()) return made;
+    return Application::CreateApplicationWindow(instance);
+}
+
 std::optional<int> ProgramRun::CreateForm() noexcept
 {
     try {
-        TFMain::RegisterClasses(instance_);
-        HWND applicationWindow = Application::Window();
-        if (applicationWindow == nullptr) applicationWindow = Application::CreateApplicationWindow(instance_);
-        form_ = std::make_unique<TFMain>(instance_, applicationWindow, registry_);
+        form_ = std::make_unique<TFMain>(instance_, ProcessWindows(instance_), registry_);
         Application::SetMainForm(form_->Handle());
         return std::nullopt;
     } catch (...) {
@@ -98,6 +101,21 @@ std::optional<int> ProgramRun::RunStartup(const RunRequest& request) noexcept
     return std::nullopt;
 }
 
+LoopStep ProgramRun::Step(bool wait) noexcept
+{
+    MSG message;
+    if (wait) {
+        // GetMessage answers 0 for the quit request and -1 when it cannot wait at all:
+        // either way the loop is over.
+        if (GetMessageA(&message, nullptr, 0, 0) <= 0) return LoopStep::Quit;
+    } else {
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return LoopStep::Idle;
+        if (message.message == WM_QUIT) return LoopStep::Quit;
+    }
+    Dispatch(message);
+    return LoopStep::Handled;
+}
+
 void ProgramRun::Dispatch(MSG& message) noexcept
 {
     if (form_ && TranslateAcceleratorA(form_->Handle(), form_->Accelerators(), &message)) return;
@@ -110,7 +128,7 @@ int ProgramRun::ExitCode() const noexcept { return report_ ? report_->ExitCode()
 int RunProgram(ProgramRun& run) noexcept
 {
     if (const auto ended = run.Start()) return *ended;
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) run.Dispatch(message);
+    while (run.Step(true) != LoopStep::Quit) {
+    }
     return run.ExitCode();
 }
