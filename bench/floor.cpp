@@ -64,10 +64,10 @@ HWND SpecifiedWindow(HINSTANCE instance, int rows)
     const int width = columns + Design::FormWidthBeyondColumns, height = gridHeight + Design::FormHeightBeyondGrid;
     const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-    HWND owner = CreateWindowExA(0, "FloorOwner", "Merovant", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                 left, top, 0, 0, nullptr, nullptr, instance, nullptr);
-    HWND window = CreateWindowExA(0, "Floor", "Floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                                  left, top, width, height, owner, MenuBar(), instance, nullptr);
+    HWND owner = CreateWindowExA(0, "FloorOwner", "Merovant", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left,
+                                 top, 0, 0, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, "Floor", "Floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, left,
+                                  top, width, height, owner, MenuBar(), instance, nullptr);
     RECT client{};
     GetClientRect(window, &client);
     CreateWindowExA(0, "FloorGrid", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0,
