@@ -3,10 +3,11 @@
 // and disk space of the fixed and network drives, one file written, a window shown
 // (without activating it, as an unattended run shows its window), the quit request the
 // message loop takes, and the window destroyed at the end as any program does.
-// floor.exe shows one bare window. floorwin.exe (built with FLOOR_WINDOW) shows the window
-// the program has to show: its hidden owner that carries the task-bar entry, the menu bar,
-// and the grid and the status bar as empty child windows, all in the sizes the program
-// gives them for the listed drives; no table, no text. Usage: floor.exe FILE (floorwin.exe FILE)
+// floor.exe shows one bare window and draws it. floorwin.exe (built with FLOOR_WINDOW) shows
+// the window the program has to show: its hidden owner that carries the task-bar entry, the
+// menu bar, and the grid and the status bar as empty child windows, all in the sizes the
+// program gives them for the listed drives; no table, no text, and, like the program's
+// ending run, no paint. Usage: floor.exe FILE, floorwin.exe FILE
 #include <windows.h>
 
 #include <cstdio>
@@ -95,6 +96,9 @@ bool Listed(UINT type)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR fileName, int)
 {
+    // The bare floor's window comes first, as it always has; floorwin's is sized to the
+    // table, as the program's is, and so follows the survey.
+    HWND window = kSpecifiedWindow ? nullptr : BareWindow(instance);
     char text[8192];
     int used = 0, listed = 0;
     char name[128] = {};
@@ -115,8 +119,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR fileName, int)
         used += std::snprintf(text + used, sizeof text - used, "%s\t%s\t%lu\t%llu\t%llu\t%s\r\n", root, label, serial,
                               total.QuadPart, available.QuadPart, fileSystem);
     }
-    // The program sizes its window to the table it has filled.
-    HWND window = kSpecifiedWindow ? SpecifiedWindow(instance, listed + 1) : BareWindow(instance);
+    if (kSpecifiedWindow) window = SpecifiedWindow(instance, listed + 1);
 
     HANDLE file =
         CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -126,7 +129,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR fileName, int)
 
     PostQuitMessage(0);
     ShowWindow(window, SW_SHOWNA);
-    UpdateWindow(window);
+    // The program's ending run takes its quit request before any paint, and so does
+    // floorwin; the bare floor draws its window, as it always has.
+    if (!kSpecifiedWindow) UpdateWindow(window);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
     DestroyWindow(window);
