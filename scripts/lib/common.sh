@@ -80,6 +80,32 @@ ensure_packages() {
     || die "apt-get install failed for: ${missing[*]}"
 }
 
+# The window's font is "MS Sans Serif", its title bar's Tahoma, its close button a glyph of
+# Marlett. Wine has none of them and falls back to a wider face that cuts the columns' texts
+# and the status bar. Debian's fonts-wine ships Wine's metric-compatible replacements;
+# installing the package would change the text metrics of every Wine test on this machine,
+# so wine_fonts PREFIX takes them from it (downloaded once into build/fonts) into that one
+# prefix's Fonts folder.
+WINE_FONT_FILES=(marlett.ttf ms_sans_serif.ttf sserife.fon tahoma.ttf tahomabd.ttf)
+wine_fonts() {
+  local prefix=$1 dir="$ROOT/build/fonts" font
+  if [[ ! -f $dir/${WINE_FONT_FILES[-1]} ]]; then
+    rm -rf "$dir" && mkdir -p "$dir/package"
+    (cd "$dir/package" && apt-get download -qq fonts-wine >/dev/null 2>&1) ||
+      { apt-get update -qq && (cd "$dir/package" && apt-get download -qq fonts-wine); } ||
+      die "cannot fetch the package fonts-wine"
+    dpkg-deb -x "$dir"/package/fonts-wine_*.deb "$dir/package/root"
+    for font in "${WINE_FONT_FILES[@]}"; do
+      cp "$(find "$dir/package/root" -name "$font" | head -1)" "$dir/$font" || die "fonts-wine has no $font"
+    done
+  fi
+  mkdir -p "$prefix/drive_c/windows/Fonts"
+  # Only a missing or different file is copied: Wine scans a font again when its file changes.
+  for font in "${WINE_FONT_FILES[@]}"; do
+    cmp -s "$dir/$font" "$prefix/drive_c/windows/Fonts/$font" || cp "$dir/$font" "$prefix/drive_c/windows/Fonts/$font"
+  done
+}
+
 # build_preset PRESET [TARGET...]: configures and builds the preset, or only the targets named.
 build_preset() {
   local preset="$1"

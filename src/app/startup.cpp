@@ -1,12 +1,11 @@
 // The start-up sequence and the switch table.
 #include "startup.h"
 
-#include <algorithm>
-#include <optional>
 #include <string_view>
 
 #include "../errors.h"
 #include "command_line.h"
+#include "warning_threshold.h"
 
 namespace {
 
@@ -16,31 +15,35 @@ std::string DailyLogFileNameNow(StartupHost& host)
     return DailyLogFileName(host.DailyLogFolder(), host.ComputerName(), today.year, today.month, today.day);
 }
 
-constexpr const char* kDailySwitch = "/daily";
+const std::string kDailySwitch = "/daily";
 constexpr std::string_view kWarningSwitch = "/warnung";
 
-// "/warnung:N" with N one or two digits from 1 to 99; anything else is an error.
-int ThresholdOf(const std::string& argument)
+// The switch table for one lower-cased argument. A word that does not begin with "/" is
+// the export target as it stands; other switches do nothing.
+ArgumentEffect EffectOf(const std::string& argument)
 {
-    const std::string_view value = std::string_view(argument).substr(kWarningSwitch.size());
-    const bool digits = value.size() >= 2 && value.size() <= 3 && value[0] == ':' &&
-                        std::all_of(value.begin() + 1, value.end(), [](char c) { return c >= '0' && c <= '9'; });
-    const int threshold = digits ? std::stoi(std::string(value.substr(1))) : 0;
-    if (threshold < 1 || threshold > 99)
-        throw ECommandLineError("Ungültiger Wert im Schalter \"" + argument +
-                                "\": erlaubt ist eine ganze Zahl von 1 bis 99");
-    return threshold;
+    ArgumentEffect effect;
+    if (argument.empty() || argument.front() != '/') {
+        effect.target = argument;
+    } else if (argument == "/lokal") {
+        effect.localOnly = true;
+    } else if (argument == "/mb") {
+        effect.megabytes = true;
+    } else if (argument == "/kurz") {
+        effect.shortExport = true;
+    } else if (argument == "/automatik" || argument == kDailySwitch) {
+        effect.megabytes = effect.localOnly = true;
+        effect.target = argument == kDailySwitch ? kDailySwitch : kAskForFile;
+    }
+    return effect;
 }
 
-// What a lower-cased argument makes the export target: itself when it does not begin with
-// "/", "?" for /automatik, and the daily log file (named as it is applied) for /daily.
-// Options and other switches leave the target as it is.
-std::optional<std::string> TargetWordOf(const std::string& argument)
+// "/warnung:N": the value after the colon, by the threshold's own rule.
+std::optional<int> ThresholdOf(std::string_view argument)
 {
-    if (argument.empty() || argument.front() != '/') return argument;
-    if (argument == "/automatik") return kAskForFile;
-    if (argument == kDailySwitch) return kDailySwitch;
-    return std::nullopt;
+    const std::string_view value = argument.substr(kWarningSwitch.size());
+    if (!value.starts_with(':')) return std::nullopt;
+    return ParseWarningThreshold(value.substr(1));
 }
 
 }  // namespace
@@ -50,50 +53,41 @@ RunRequest RequestOf(const std::vector<std::string>& arguments)
     RunRequest request;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string argument = LowerCaseAscii(arguments[i]);
-        if (const auto word = TargetWordOf(argument)) request.exports = *word != kNoExport;
+        ArgumentEffect effect = EffectOf(argument);
+        if (effect.target) request.exports = *effect.target != kNoExport;
         if (argument == "/?") request.help = true;
+        if (argument.starts_with(kWarningSwitch)) {
+            const auto threshold = ThresholdOf(argument);
+            if (threshold) request.warningThreshold = *threshold;
+            if (!threshold && request.malformedThreshold.empty()) request.malformedThreshold = argument;
+        }
+        request.effects.push_back(std::move(effect));
     }
     return request;
 }
 
-int WarningThresholdOf(const std::vector<std::string>& arguments)
-{
-    int threshold = 0;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string argument = LowerCaseAscii(arguments[i]);
-        if (argument.starts_with(kWarningSwitch)) threshold = ThresholdOf(argument);
-    }
-    return threshold;
-}
-
-std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& arguments)
+std::string ApplyArguments(StartupHost& host, const RunRequest& request)
 {
     std::string exportTarget = kNoExport;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string argument = LowerCaseAscii(arguments[i]);
-        if (argument == "/lokal") {
-            host.SetLocalOnly();
-        } else if (argument == "/mb") {
-            host.SetMegabytes();
-        } else if (argument == "/kurz") {
-            host.SetShortExport();
-        } else if (argument == "/automatik" || argument == kDailySwitch) {
-            host.SetMegabytes();
-            host.SetLocalOnly();
-        }
-        if (const auto word = TargetWordOf(argument))
-            exportTarget = *word == kDailySwitch ? DailyLogFileNameNow(host) : *word;
+    for (const ArgumentEffect& effect : request.effects) {
+        if (effect.megabytes) host.SetMegabytes();
+        if (effect.localOnly) host.SetLocalOnly();
+        if (effect.shortExport) host.SetShortExport();
+        // The daily name takes the date of the moment its switch is applied.
+        if (effect.target) exportTarget = *effect.target == kDailySwitch ? DailyLogFileNameNow(host) : *effect.target;
     }
     return exportTarget;
 }
 
-StartupEnd RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments, StartupState& state)
+StartupEnd RunStartupSequence(StartupHost& host, const RunRequest& request, StartupState& state)
 {
     host.LoadSettings();
     host.ShowDailyLogPath();
-    // A malformed switch stops the run before any argument takes effect.
-    state.warningThreshold = WarningThresholdOf(arguments);
-    state.exportTarget = ApplyArguments(host, arguments);
+    if (!request.malformedThreshold.empty())
+        throw ECommandLineError("Ungültiger Wert im Schalter \"" + request.malformedThreshold +
+                                "\": erlaubt ist eine ganze Zahl von 1 bis 99");
+    state.warningThreshold = request.warningThreshold;
+    state.exportTarget = ApplyArguments(host, request);
     host.FillDriveGrid();
     const std::string& exportTarget = state.exportTarget;
     const bool waitsForPerson = exportTarget == kNoExport || exportTarget == kAskForFile;

@@ -2,6 +2,7 @@
 // unattended export that ends the run.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,20 +34,33 @@ public:
 inline const std::string kNoExport = "*";
 inline const std::string kAskForFile = "?";
 
-// What the command line asks of the run, read before anything else happens.
+// What one argument does by the switch table: the options it turns on and the export
+// target it sets, if it sets one.
+struct ArgumentEffect {
+    bool megabytes = false;
+    bool localOnly = false;
+    bool shortExport = false;
+    std::optional<std::string> target;  // "/daily": the daily log file, named as it is applied
+};
+
+// What the command line asks of the run, read once before anything else happens.
 struct RunRequest {
     bool help = false;  // "/?" anywhere: the switches are shown and nothing else is done
     bool exports = false;  // a file name, /daily, /automatik or ? is the last word on the target
+    int warningThreshold = 0;  // "/warnung:N" in whole percent, the last one given; 0 without one
+    // The first "/warnung" switch (lower-cased) whose value is not 1 to 99; empty when none.
+    std::string malformedThreshold;
+    std::vector<ArgumentEffect> effects;  // of arguments 1 to n, in their order
 };
 RunRequest RequestOf(const std::vector<std::string>& arguments);
 
-// Applies arguments 1 to n in order and returns the export target they leave.
-std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& arguments);
-
-// The threshold of "/warnung:N" in whole percent (the last one given), 0 without one. A
-// value other than 1 to 99 raises ECommandLineError: a threshold that silently did nothing
-// would never warn.
-int WarningThresholdOf(const std::vector<std::string>& arguments);
+// Applies the effects of arguments 1 to n in order and returns the export target they leave.
+// Here and below, a caller that holds only the split arguments has them read first.
+std::string ApplyArguments(StartupHost& host, const RunRequest& request);
+inline std::string ApplyArguments(StartupHost& host, const std::vector<std::string>& arguments)
+{
+    return ApplyArguments(host, RequestOf(arguments));
+}
 
 enum class StartupEnd {
     WindowStays,  // no export: the user drives the window
@@ -63,5 +77,11 @@ struct StartupState {
 };
 
 // The whole sequence. An exception ends it where it arises; the caller shows it. Where
-// nobody sees the session, the sequence stops short of the window and the save dialog.
-StartupEnd RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments, StartupState& state);
+// nobody sees the session, the sequence stops short of the window and the save dialog. A
+// malformed threshold raises ECommandLineError before any argument takes effect: a
+// threshold that silently did nothing would never warn.
+StartupEnd RunStartupSequence(StartupHost& host, const RunRequest& request, StartupState& state);
+inline StartupEnd RunStartupSequence(StartupHost& host, const std::vector<std::string>& arguments, StartupState& state)
+{
+    return RunStartupSequence(host, RequestOf(arguments), state);
+}

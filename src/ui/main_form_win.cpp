@@ -150,14 +150,14 @@ void TFMain::SetChecked(int item, bool on)
 
 // ---- event handlers
 
-StartupEnd TFMain::FormCreate(const std::vector<std::string>& arguments, StartupState& state)
+StartupEnd TFMain::FormCreate(const RunRequest& request, StartupState& state)
 {
     struct Creating {
         bool& flag;
         explicit Creating(bool& f) : flag(f) { flag = true; }
         ~Creating() { flag = false; }
     } creating(creating_);
-    return RunStartupSequence(*this, arguments, state);
+    return RunStartupSequence(*this, request, state);
 }
 
 void TFMain::Beenden1Click() { Application::Terminate(); }

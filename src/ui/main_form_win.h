@@ -44,7 +44,7 @@ public:
     std::vector<MeasuredDrive> MeasuredDrives;
 
     // Event handlers.
-    StartupEnd FormCreate(const std::vector<std::string>& arguments, StartupState& state);
+    StartupEnd FormCreate(const RunRequest& request, StartupState& state);
     void Beenden1Click();
     std::string Export1Click() override;
     void Aktualisieren1Click();

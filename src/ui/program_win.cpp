@@ -30,11 +30,9 @@ ProgramRun::~ProgramRun()
 
 std::optional<int> ProgramRun::Start() noexcept
 {
-    std::vector<std::string> arguments;
     RunRequest request;
     try {
-        arguments = SplitCommandLine(commandLine_);
-        request = RequestOf(arguments);
+        request = RequestOf(SplitCommandLine(commandLine_));
         report_ = std::make_unique<RunReport>(anybodyThere_, request.exports, commandLine_, events_);
     } catch (...) {
         return kExitError;  // out of memory before anything could be shown
@@ -42,7 +40,7 @@ std::optional<int> ProgramRun::Start() noexcept
     Application::BeginRun(report_.get());
     if (request.help) return ShowHelp();
     if (const auto ended = CreateForm()) return ended;
-    if (const auto ended = RunStartup(arguments)) return ended;
+    if (const auto ended = RunStartup(request)) return ended;
     ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
     form_->ShowCentred();
     return std::nullopt;
@@ -58,14 +56,17 @@ std::optional<int> ProgramRun::ShowHelp() noexcept
     return kExitSuccess;
 }
 
-// The application window is the process's: a second run in one process (the tests') keeps it.
+HWND ProcessWindows(HINSTANCE instance)
+{
+    TFMain::RegisterClasses(instance);
+    if (HWND made = Application::Window()) return made;
+    return Application::CreateApplicationWindow(instance);
+}
+
 std::optional<int> ProgramRun::CreateForm() noexcept
 {
     try {
-        TFMain::RegisterClasses(instance_);
-        HWND applicationWindow = Application::Window();
-        if (applicationWindow == nullptr) applicationWindow = Application::CreateApplicationWindow(instance_);
-        form_ = std::make_unique<TFMain>(instance_, applicationWindow, registry_);
+        form_ = std::make_unique<TFMain>(instance_, ProcessWindows(instance_), registry_);
         Application::SetMainForm(form_->Handle());
         return std::nullopt;
     } catch (...) {
@@ -77,12 +78,12 @@ std::optional<int> ProgramRun::CreateForm() noexcept
 
 // An error ends the sequence where it arises: the box, and the window opens all the same,
 // unless nobody can see it.
-std::optional<int> ProgramRun::RunStartup(const std::vector<std::string>& arguments) noexcept
+std::optional<int> ProgramRun::RunStartup(const RunRequest& request) noexcept
 {
     StartupState state;
     state.anybodyThere = report_->AnybodyThere();
     try {
-        const StartupEnd end = form_->FormCreate(arguments, state);
+        const StartupEnd end = form_->FormCreate(request, state);
         report_->SetExportTarget(state.exportTarget);
         if (end == StartupEnd::NeedsPerson) {
             report_->NeedsPerson(state.exportTarget == kNoExport ? kNoWindowForNobody : kNoDialogForNobody);
@@ -100,6 +101,21 @@ std::optional<int> ProgramRun::RunStartup(const std::vector<std::string>& argume
     return std::nullopt;
 }
 
+LoopStep ProgramRun::Step(bool wait) noexcept
+{
+    MSG message;
+    if (wait) {
+        // GetMessage answers 0 for the quit request and -1 when it cannot wait at all:
+        // either way the loop is over.
+        if (GetMessageA(&message, nullptr, 0, 0) <= 0) return LoopStep::Quit;
+    } else {
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return LoopStep::Idle;
+        if (message.message == WM_QUIT) return LoopStep::Quit;
+    }
+    Dispatch(message);
+    return LoopStep::Handled;
+}
+
 void ProgramRun::Dispatch(MSG& message) noexcept
 {
     if (form_ && TranslateAcceleratorA(form_->Handle(), form_->Accelerators(), &message)) return;
@@ -112,7 +128,7 @@ int ProgramRun::ExitCode() const noexcept { return report_ ? report_->ExitCode()
 int RunProgram(ProgramRun& run) noexcept
 {
     if (const auto ended = run.Start()) return *ended;
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) run.Dispatch(message);
+    while (run.Step(true) != LoopStep::Quit) {
+    }
     return run.ExitCode();
 }

@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "app/command_line.h"
+#include "app/warning_threshold.h"
 
 #include <gtest/gtest.h>
 
@@ -156,6 +157,26 @@ TEST(StartupSequence, TheThresholdIsAWholePercentFrom1To99)
         EXPECT_EQ(form.log, "load;status;") << argument;
         EXPECT_FALSE(form.megabytes) << argument;
     }
+}
+
+// The one rule for a threshold given without the switch around it (an installer's
+// property): what a user types by mistake is refused, not read as another number.
+TEST(WarningThreshold, OneOrTwoDigitsFrom1To99)
+{
+    const struct {
+        const char* digits;
+        std::optional<int> threshold;
+    } cases[] = {
+        {"1", 1},
+        {"05", 5},
+        {"99", 99},
+        {"", std::nullopt},
+        {"0", std::nullopt},
+        {"100", std::nullopt},
+        {"+5", std::nullopt},
+        {" 5", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseWarningThreshold(c.digits), c.threshold) << c.digits;
 }
 
 TEST(StartupSequence, AFailedLoadSkipsEverythingAfterIt)

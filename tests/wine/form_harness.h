@@ -169,11 +169,12 @@ inline int Height(const RECT& r) { return r.bottom - r.top; }
 
 class WindowTest : public ::testing::Test {
 protected:
+    // As in WinMain: the setting every run starts in, and the process's windows made the
+    // way its run makes them; every Open finds them.
     static void SetUpTestSuite()
     {
         Application::Initialize();
-        TFMain::RegisterClasses(GetModuleHandleA(nullptr));
-        Application::CreateApplicationWindow(GetModuleHandleA(nullptr));
+        ProcessWindows(GetModuleHandleA(nullptr));
     }
 
     void SetUp() override
@@ -210,6 +211,7 @@ protected:
     void Open(const std::vector<std::string>& arguments)
     {
         DestroyForm();
+        quit = false;
         commandLine = CommandLineOf(arguments);
         run = std::make_unique<ProgramRun>(GetModuleHandleA(nullptr), commandLine, anybodyThere, reported,
                                            [this] { return std::make_unique<SharedRegistry>(registry); });
@@ -217,23 +219,20 @@ protected:
         form = run->Form();
     }
 
-    // Runs the message loop as the program does until done() holds or the time is up.
+    // Runs the program's message loop, in the steps RunProgram takes, until done() holds or
+    // the time is up. The step that takes the quit request ends the run's loop as it ends
+    // the program's: `quit` is set, `ended` holds the exit code RunProgram returns, and no
+    // further message is handled until the next Open.
     bool Pump(const std::function<bool()>& done, int milliseconds = 5000)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         do {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_QUIT) {
+            for (LoopStep step = LoopStep::Handled; run && !quit && step != LoopStep::Idle;) {
+                step = run->Step(false);
+                if (step == LoopStep::Quit) {
                     quit = true;
-                    continue;
+                    ended = run->ExitCode();
                 }
-                if (run) {
-                    run->Dispatch(message);
-                    continue;
-                }
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
             }
             if (done()) return true;
             Sleep(10);
@@ -331,8 +330,8 @@ protected:
     std::string commandLine;
     std::unique_ptr<ProgramRun> run;
     TFMain* form = nullptr;
-    std::optional<int> ended;
-    bool quit = false;
+    std::optional<int> ended;  // the run's exit code, once it has ended
+    bool quit = false;  // the run's loop took the quit request
 };
 
 }  // namespace harness

@@ -320,6 +320,7 @@ TEST_F(WindowTest, UnattendedExportShowsTheWindowWithoutActivatingIt)
     EXPECT_NE(GetFocus(), form->GridHandle());
     EXPECT_TRUE(Pump([&] { return quit; })) << "the run ends";
     EXPECT_NE(GetFileAttributesA("D:\\unbeaufsichtigt.txt"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ended, std::optional<int>(kExitSuccess)) << "the exit code of the program's loop";
 }
 
 }  // namespace
