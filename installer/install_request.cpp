@@ -3,18 +3,10 @@
 
 #include <algorithm>
 
+#include "app/warning_threshold.h"
+
 namespace Install {
 namespace {
-
-bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
-
-// One or two digits for a value from 1 to 99, as the switch /warnung:N takes it.
-bool IsThreshold(std::string_view text) noexcept
-{
-    if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), IsDigit)) return false;
-    const int value = text.size() == 1 ? text[0] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
-    return value >= 1 && value <= 99;
-}
 
 [[noreturn]] void Malformed(std::string_view name, std::string_view value, std::string_view allowed)
 {
@@ -85,7 +77,7 @@ void CheckProperties(const Properties& properties)
     if (!aufgabe.empty() && aufgabe != "0" && aufgabe != "1")
         Malformed("AUFGABE", aufgabe, "erlaubt sind 1 (die geplante Aufgabe eintragen) und 0");
     const std::string& warnung = properties.warnung;
-    if (!warnung.empty() && !IsThreshold(warnung))
+    if (!warnung.empty() && !ParseWarningThreshold(warnung))
         Malformed("WARNUNG", warnung, "erlaubt ist eine ganze Zahl von 1 bis 99");
     // A threshold that no task passes on would never warn.
     if (!warnung.empty() && aufgabe != "1")
