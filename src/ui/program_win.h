@@ -16,7 +16,7 @@
 class ProgramRun {
 public:
     // The command line and the sink outlive the run; anybodyThere: whether a person can
-    // see this session (WindowStationVisible).
+    // see this session (ProcessSessionSeen).
     ProgramRun(HINSTANCE instance, std::string_view commandLine, bool anybodyThere, EventSink& events,
                TFMain::RegistryFactory registry = {}) noexcept;
     ~ProgramRun();
