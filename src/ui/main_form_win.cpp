@@ -347,7 +347,8 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
-        if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) OnCommand(LOWORD(wParam));  // menu or accelerator
+        // A menu (0) or an accelerator (1), never a control's notification of the same id.
+        if (lParam == 0 && (HIWORD(wParam) == 0 || HIWORD(wParam) == 1)) OnCommand(LOWORD(wParam));
         return 0;
     case WM_SIZE: OnSize(); return 0;
     case WM_SETFOCUS: SetFocus(grid_); return 0;
