@@ -504,14 +504,7 @@ void Paint(const State& state, HDC target, const RECT& area)
 
 // ---- What accessibility clients are told -----------------------------------------------
 
-std::string State::Name() const
-{
-    const HWND form = GetParent(window);
-    std::string caption(static_cast<std::size_t>(std::max(0, GetWindowTextLengthA(form))) + 1, '\0');
-    caption.resize(
-        static_cast<std::size_t>(std::max(0, GetWindowTextA(form, caption.data(), static_cast<int>(caption.size())))));
-    return caption;
-}
+std::string State::Name() const { return WindowText(GetParent(window)); }
 
 // Where the row is drawn, or would be once scrolled into view: below the header, from the
 // drive column to the end of the last column.

@@ -296,11 +296,13 @@ void TFMain::RowsLaidOut(int driveCount)
     SetOuterSize(grid_, OuterSize(grid_).cx, gridHeight);
     SetFormSize(formSize_.cx, gridHeight + Design::FormHeightBeyondGrid);
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
-    SetWindowTextA(window_, caption.c_str());
+    if (WindowText(window_) != caption) SetWindowTextA(window_, caption.c_str());
     Grid::LayOut(grid_);
 }
 
 void TFMain::OnSize()
+    // On Windows every SetWindowText raises EVENT_OBJECT_NAMECHANGE, which a screen reader
+    // would announce at every F5.
 {
     RECT client{};
     GetClientRect(window_, &client);
