@@ -164,6 +164,9 @@ void TFMain::Beenden1Click() { Application::Terminate(); }
 
 std::string TFMain::Export1Click()
 {
+    // During start-up (/automatik) the form is not shown yet: without the run's task-bar
+    // button, a dialog behind other windows could not be reached.
+    Application::ShowTaskbarButton();
     Save1.FileName = Mtools::ComputerName() + ".txt";
     if (!Save1.Execute(Application::Window(), DialogMonitorWindow())) return {};
     ExportGrid(Save1.FileName);
@@ -298,11 +301,11 @@ void TFMain::RowsLaidOut(int driveCount)
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
     if (WindowText(window_) != caption) SetWindowTextA(window_, caption.c_str());
     Grid::LayOut(grid_);
+    // On Windows every SetWindowText raises EVENT_OBJECT_NAMECHANGE, which a screen reader
+    // would announce at every F5.
 }
 
 void TFMain::OnSize()
-    // On Windows every SetWindowText raises EVENT_OBJECT_NAMECHANGE, which a screen reader
-    // would announce at every F5.
 {
     RECT client{};
     GetClientRect(window_, &client);

@@ -43,7 +43,7 @@ std::optional<int> ProgramRun::Start() noexcept
     if (request.help) return ShowHelp();
     if (const auto ended = CreateForm()) return ended;
     if (const auto ended = RunStartup(arguments)) return ended;
-    ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
+    Application::ShowTaskbarButton();
     form_->ShowCentred();
     return std::nullopt;
 }
