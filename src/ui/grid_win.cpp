@@ -9,6 +9,7 @@
 #include <oleacc.h>
 
 #include "../survey/drive_table.h"
+#include "accessible_logic.h"
 #include "accessible_win.h"
 #include "control_win.h"
 #include "form_design.h"
@@ -255,11 +256,12 @@ void ShowRow(State& state, int row)
 
 // ---- Selection ---------------------------------------------------------------------------
 
-// The focus goes to the current row while the grid has it.
+// The focus goes to the current row, or to the list itself (CHILDID_SELF) once it has no
+// rows, while the grid has it.
 void AnnounceFocus(State& state)
 {
     state.announcedCaret = state.caret;
-    if (state.caret != 0 && GetFocus() == state.window) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
+    if (GetFocus() == state.window) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
 }
 
 // The selection as a whole is new: a single row (EVENT_OBJECT_SELECTION means "only this one
@@ -316,17 +318,11 @@ void AnnounceRows(State& state)
 {
     std::vector<std::string> rows;
     for (int item = 1; item <= state.ItemCount(); ++item) rows.push_back(state.ItemName(item));
-    if (rows == state.announcedRows) return;
-    const auto nameOfCaretRow = [&state](const std::vector<std::string>& names) {
-        const auto index = static_cast<std::size_t>(state.caret - 1);
-        return state.caret >= 1 && index < names.size() ? names[index] : std::string();
-    };
-    const bool caretRowChanged = nameOfCaretRow(state.announcedRows) != nameOfCaretRow(rows);
+    const RefreshAnnouncement said = AnnounceRefresh(state.announcedRows, state.announcedCaret, rows, state.caret);
     state.announcedRows = std::move(rows);
-    state.accessible.Notify(EVENT_OBJECT_REORDER, CHILDID_SELF);
-    if (state.caret == state.announcedCaret && !caretRowChanged) return;
-    AnnounceFocus(state);
-    AnnounceSelection(state);
+    if (said.reorder) state.accessible.Notify(EVENT_OBJECT_REORDER, CHILDID_SELF);
+    if (said.focus) AnnounceFocus(state);
+    if (said.selection) AnnounceSelection(state);
 }
 
 void KeepSelectionInTable(State& state)
