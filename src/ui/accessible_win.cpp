@@ -162,7 +162,7 @@ static_assert(Callbacks::kAllNoexcept<&ChildEnumeration::QueryInterface, &ChildE
 // The control's object: IAccessible, and IOleWindow, through which clients find its window.
 class AccessibleControl final : public IAccessible, public IOleWindow {
 public:
-    AccessibleControl(HWND window, const AccessibleSource& source, IAccessible* standard) noexcept
+    AccessibleControl(HWND window, AccessibleSource& source, IAccessible* standard) noexcept
         : window_(window), source_(&source), standard_(standard)
     {
     }
@@ -268,8 +268,14 @@ public:
             return IsItem(child) ? ToBstr(source_->ItemName(child.lVal), name) : E_INVALIDARG;
         });
     }
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR* value) noexcept override { return Nothing(value); }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* text) noexcept override { return Nothing(text); }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) noexcept override
+    {
+        return Nothing(child, value);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) noexcept override
+    {
+        return Nothing(child, text);
+    }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) noexcept override
     {
         if (role == nullptr) return E_POINTER;
@@ -295,13 +301,16 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* help) noexcept override { return Nothing(help); }
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) noexcept override
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) noexcept override { return Nothing(child, help); }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) noexcept override
     {
         if (topic != nullptr) *topic = 0;
-        return Nothing(file);
+        return Nothing(child, file);
     }
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* keys) noexcept override { return Nothing(keys); }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) noexcept override
+    {
+        return Nothing(child, keys);
+    }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) noexcept override
     {
         if (focus == nullptr) return E_POINTER;
@@ -330,8 +339,17 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* action) noexcept override { return Nothing(action); }
-    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) noexcept override { return NotSupported(); }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) noexcept override
+    {
+        return Nothing(child, action);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) noexcept override
+    {
+        return Guarded([&] {
+            if (IsSelf(child)) return standard_->accSelect(flags, child);  // the focus to the control
+            return IsItem(child) ? source_->Select(flags, child.lVal) : E_INVALIDARG;
+        });
+    }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) noexcept override
     {
@@ -355,6 +373,7 @@ public:
         if (end == nullptr) return E_POINTER;
         Clear(end);
         return Guarded([&] {
+            if (direction <= NAVDIR_MIN || direction >= NAVDIR_MAX) return E_INVALIDARG;
             const int count = source_->ItemCount();
             if (IsSelf(start)) {
                 if (direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD) {
@@ -373,7 +392,7 @@ public:
             case NAVDIR_UP: --item; break;
             case NAVDIR_FIRSTCHILD:
             case NAVDIR_LASTCHILD: return E_INVALIDARG;  // simple elements have no children
-            default: return S_FALSE;  // nothing beside a row
+            default: return S_FALSE;  // left and right: nothing beside a row
             }
             if (item < 1 || item > count) return S_FALSE;
             SetChild(end, item);
@@ -394,7 +413,7 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) noexcept override { return NotSupported(); }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) noexcept override { return NoSuchMember(child); }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
 
@@ -407,11 +426,15 @@ private:
         return child.vt == VT_I4 && child.lVal >= 1 && child.lVal <= source_->ItemCount();
     }
 
-    HRESULT NotSupported() const noexcept { return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED; }
-    HRESULT Nothing(BSTR* text) const noexcept
+    // What the control and its items do not offer; a child that is not there is an invalid argument.
+    HRESULT NoSuchMember(const VARIANT& child) const noexcept
+    {
+        return Guarded([&] { return IsSelf(child) || IsItem(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG; });
+    }
+    HRESULT Nothing(const VARIANT& child, BSTR* text) const noexcept
     {
         if (text != nullptr) *text = nullptr;
-        return NotSupported();
+        return NoSuchMember(child);
     }
 
     // No exception leaves a COM call: the client is in another module, often another process.
@@ -430,7 +453,7 @@ private:
 
     LONG refs_ = 1;
     HWND window_;
-    const AccessibleSource* source_;
+    AccessibleSource* source_;
     IAccessible* standard_;
 };
 

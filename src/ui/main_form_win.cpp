@@ -236,7 +236,7 @@ void TFMain::ExportGrid(const std::string& fileName)
 void TFMain::CopySelectedRows()
 {
     const Grid::RowRange rows = Grid::SelectedRows(grid_);
-    if (rows.first == 0) return;  // no drive listed
+    if (rows.first == 0) return;  // no drive listed, or a client took the selection away
     CopyTextToClipboard(window_, LongLayoutText(Gitter, rows.first, rows.last));
 }
 

@@ -118,6 +118,27 @@ protected:
         SysFreeString(name);
         return text;
     }
+    // The rows get_accSelection gives: one as VT_I4, several as an enumeration, none as S_FALSE.
+    static std::vector<long> Selected(IAccessible* object)
+    {
+        VARIANT selection{};
+        const HRESULT result = object->get_accSelection(&selection);
+        std::vector<long> selected;
+        if (result == S_FALSE && selection.vt == VT_EMPTY) return selected;
+        EXPECT_EQ(result, S_OK);
+        if (selection.vt == VT_I4) selected.push_back(selection.lVal);
+        IEnumVARIANT* rows = nullptr;
+        if (selection.vt == VT_UNKNOWN &&
+            selection.punkVal->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&rows)) == S_OK) {
+            VARIANT items[8]{};
+            ULONG fetched = 0;
+            EXPECT_EQ(rows->Next(8, items, &fetched), S_FALSE);
+            for (ULONG i = 0; i < fetched; ++i) selected.push_back(items[i].vt == VT_I4 ? items[i].lVal : -1);
+            rows->Release();
+        }
+        VariantClear(&selection);
+        return selected;
+    }
     static long ChildOf(HRESULT result, const VARIANT& variant)
     {
         return result == S_OK && variant.vt == VT_I4 ? variant.lVal : -1;
@@ -326,23 +347,77 @@ TEST_F(AccessibilityTest, ARunOfRowsIsASelectionOfSeveral)
             Tap(step.key);
         ASSERT_TRUE(Seen(step.expected.back())) << step.what;
         EXPECT_EQ(GridEvents(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTIONWITHIN), step.expected) << step.what;
-
-        VARIANT selection{};
-        ASSERT_EQ(grid->get_accSelection(&selection), S_OK) << step.what;
-        std::vector<long> selected;
-        if (selection.vt == VT_I4) selected.push_back(selection.lVal);
-        IEnumVARIANT* rows = nullptr;
-        if (selection.vt == VT_UNKNOWN &&
-            selection.punkVal->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&rows)) == S_OK) {
-            VARIANT items[8]{};
-            ULONG fetched = 0;
-            EXPECT_EQ(rows->Next(8, items, &fetched), S_FALSE) << step.what;
-            for (ULONG i = 0; i < fetched; ++i) selected.push_back(items[i].vt == VT_I4 ? items[i].lVal : -1);
-            rows->Release();
-        }
-        VariantClear(&selection);
-        EXPECT_EQ(selected, step.selection) << step.what;
+        EXPECT_EQ(Selected(grid), step.selection) << step.what;
     }
+    grid->Release();
+}
+
+// A screen reader selects rows through accSelect as MSAA defines its flags for a list with
+// one run of selected rows: the selection it reads back is the grid's, and it hears the
+// same events as for the keyboard. Flags that would split the run change nothing.
+TEST_F(AccessibilityTest, AccSelectMovesTheFocusAndTheSelectionAsTheKeysDo)
+{
+    Start();
+    IAccessible* grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    const long take = SELFLAG_TAKESELECTION, focus = SELFLAG_TAKEFOCUS, extend = SELFLAG_EXTENDSELECTION,
+               add = SELFLAG_ADDSELECTION, remove = SELFLAG_REMOVESELECTION;
+    const DWORD focused = EVENT_OBJECT_FOCUS, selected = EVENT_OBJECT_SELECTION, added = EVENT_OBJECT_SELECTIONADD;
+    const struct {
+        const char* what;
+        long flags, row;
+        HRESULT answer;
+        std::vector<long> selection;
+        long focus;
+        std::vector<Event> expected;  // of FOCUS, SELECTION, SELECTIONADD, SELECTIONREMOVE, SELECTIONWITHIN
+    } steps[] = {
+        {"a click on row 3", focus | take, 3, S_OK, {3}, 3, {OnGrid(focused, 3), OnGrid(selected, 3)}},
+        {"Shift and a click on row 4", focus | extend, 4, S_OK, {3, 4}, 4, {OnGrid(focused, 4), OnGrid(added, 4)}},
+        {"the focus alone to row 2", focus, 2, S_OK, {3, 4}, 2, {OnGrid(focused, 2)}},
+        {"row 2 added", add, 2, S_OK, {2, 3, 4}, 2, {OnGrid(added, 2)}},
+        {"row 4 removed", remove, 4, S_OK, {2, 3}, 2, {OnGrid(EVENT_OBJECT_SELECTIONREMOVE, 4)}},
+        {"row 1 alone selected", take, 1, S_OK, {1}, 2, {OnGrid(selected, 1)}},
+        {"from the anchor, row 2, to row 3", extend | add, 3, S_OK, {1, 2, 3}, 2, {OnGrid(added, 2), OnGrid(added, 3)}},
+        {"row 2 removed from the middle", remove, 2, E_INVALIDARG, {1, 2, 3}, 2, {}},
+        {"taken and added at once", take | add, 4, E_INVALIDARG, {1, 2, 3}, 2, {}},
+        {"no row 99", focus, 99, E_INVALIDARG, {1, 2, 3}, 2, {}},
+    };
+    for (const auto& step : steps) {
+        events.clear();
+        EXPECT_EQ(grid->accSelect(step.flags, Child(step.row)), step.answer) << step.what;
+        if (step.expected.empty())
+            Pump([] { return false; }, 200);
+        else
+            ASSERT_TRUE(Seen(step.expected.back())) << step.what;
+        EXPECT_EQ(GridEvents(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTIONWITHIN), step.expected) << step.what;
+        EXPECT_EQ(Selected(grid), step.selection) << step.what;
+        VARIANT focusedRow{};
+        EXPECT_EQ(ChildOf(grid->get_accFocus(&focusedRow), focusedRow), step.focus) << step.what;
+    }
+    grid->Release();
+}
+
+// What MSAA answers for a direction it does not know and for a child that is not there.
+TEST_F(AccessibilityTest, UnknownDirectionsAndChildrenAreInvalidArguments)
+{
+    Start();
+    IAccessible* grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    const auto navigate = [grid](long direction, long from) {
+        VARIANT end{};
+        return grid->accNavigate(direction, Child(from), &end);
+    };
+    const struct {
+        const char* what;
+        HRESULT answer, expected;
+    } calls[] = {
+        {"accNavigate from a row, direction 0", navigate(0, 1), E_INVALIDARG},
+        {"accNavigate from the list, direction 9", navigate(NAVDIR_MAX, CHILDID_SELF), E_INVALIDARG},
+        {"accNavigate left of a row", navigate(NAVDIR_LEFT, 1), S_FALSE},
+        {"accDoDefaultAction on no row", grid->accDoDefaultAction(Child(99)), E_INVALIDARG},
+        {"accDoDefaultAction on a row", grid->accDoDefaultAction(Child(1)), DISP_E_MEMBERNOTFOUND},
+    };
+    for (const auto& call : calls) EXPECT_EQ(call.answer, call.expected) << call.what;
     grid->Release();
 }
 
