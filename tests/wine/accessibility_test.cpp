@@ -2,6 +2,8 @@
 // with the events it listens to.
 #include <oleacc.h>
 
+#include <cstring>
+
 #include "form_harness.h"
 
 namespace {
@@ -456,8 +458,9 @@ TEST_F(AccessibilityTest, AFailedRefreshIsAnnouncedOnceItsBoxIsClosed)
     EXPECT_EQ(GridEvents(EVENT_OBJECT_REORDER, EVENT_OBJECT_SELECTION), once);
 }
 
-// A late-bound client (a scripting host) asks through IDispatch: the grid's own answer or
-// none, never that of the plain client area the standard object stands for.
+// A late-bound client (a scripting host) asks through IDispatch, by name: the grid's own
+// answers through the Accessibility type library, never those of the plain client area the
+// standard object stands for; without the library, IDispatch's answers for unknown members.
 TEST_F(AccessibilityTest, LateBoundCallsGetTheGridsAnswerOrNone)
 {
     Start();
@@ -467,21 +470,67 @@ TEST_F(AccessibilityTest, LateBoundCallsGetTheGridsAnswerOrNone)
     ASSERT_EQ(grid->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(&dispatch)), S_OK);
     UINT typeInfos = 99;
     EXPECT_EQ(dispatch->GetTypeInfoCount(&typeInfos), S_OK);
-    EXPECT_EQ(typeInfos, 0u);
+    EXPECT_EQ(typeInfos, 1u);
+    wchar_t accName[] = L"accName";
+    LPOLESTR names[] = {accName};
+    DISPID id = 0;
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, DISPID_ACC_NAME);
     const struct {
         DISPID member;
-        long answer;
-    } properties[] = {{DISPID_ACC_CHILDCOUNT, 4}, {DISPID_ACC_ROLE, ROLE_SYSTEM_LIST}};
+        long child;  // the argument; -1 for none
+        VARTYPE type;
+        std::string answer;
+    } properties[] = {
+        {DISPID_ACC_CHILDCOUNT, -1, VT_I4, "4"},
+        {DISPID_ACC_ROLE, CHILDID_SELF, VT_I4, std::to_string(ROLE_SYSTEM_LIST)},
+        {DISPID_ACC_NAME, CHILDID_SELF, VT_BSTR,
+         Mtools::ComputerName() + ": \xDC"
+                                  "bersicht der Laufwerke"},
+        {DISPID_ACC_NAME, 1, VT_BSTR, "C:, TYP: CD-Rom"},
+    };
     for (const auto& property : properties) {
-        VARIANT self = Child(CHILDID_SELF), result{};
-        DISPPARAMS arguments{&self, nullptr, property.member == DISPID_ACC_ROLE ? 1u : 0u, 0};
-        const HRESULT answer =
-            dispatch->Invoke(property.member, IID_NULL, 0, DISPATCH_PROPERTYGET, &arguments, &result, nullptr, nullptr);
-        if (answer == S_OK)
-            EXPECT_EQ(ChildOf(answer, result), property.answer) << property.member;
-        else
-            EXPECT_EQ(answer, E_NOTIMPL) << property.member;
+        VARIANT child = Child(property.child), result{};
+        DISPPARAMS arguments{&child, nullptr, property.child < 0 ? 0u : 1u, 0};
+        EXPECT_EQ(
+            dispatch->Invoke(property.member, IID_NULL, 0, DISPATCH_PROPERTYGET, &arguments, &result, nullptr, nullptr),
+            S_OK)
+            << property.member;
+        EXPECT_EQ(result.vt, property.type) << property.member;
+        char text[1024] = {};
+        if (result.vt == VT_BSTR)
+            WideCharToMultiByte(CP_ACP, 0, result.bstrVal, -1, text, sizeof text, nullptr, nullptr);
+        EXPECT_EQ(result.vt == VT_I4 ? std::to_string(result.lVal) : std::string(text), property.answer)
+            << property.member;
+        VariantClear(&result);
     }
+    dispatch->Release();
+    grid->Release();
+
+    // The library's registration pointing at no file, as on a system where it went missing.
+    const std::string version = std::string("TypeLib\\{1EA4DBF0-3C3B-11CF-810C-00AA00389B71}\\1.1\\0\\") +
+                                (sizeof(void*) == 8 ? "win64" : "win32");
+    char library[MAX_PATH] = {};
+    LONG size = sizeof library;
+    ASSERT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, version.c_str(), library, &size), ERROR_SUCCESS);
+    const char missing[] = "C:\\windows\\system32\\fehlt.dll";
+    RegSetValueA(HKEY_CLASSES_ROOT, version.c_str(), REG_SZ, missing, sizeof missing - 1);
+    DestroyForm();
+    Start();  // a new grid, whose object has not looked for the library yet
+    grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(&dispatch)), S_OK);
+    typeInfos = 99;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&typeInfos), S_OK);
+    EXPECT_EQ(typeInfos, 0u);
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(id, DISPID_UNKNOWN);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT result{};
+    EXPECT_EQ(
+        dispatch->Invoke(DISPID_ACC_CHILDCOUNT, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+        DISP_E_MEMBERNOTFOUND);
+    RegSetValueA(HKEY_CLASSES_ROOT, version.c_str(), REG_SZ, library, static_cast<DWORD>(std::strlen(library)));
     dispatch->Release();
     grid->Release();
 }
