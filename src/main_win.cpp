@@ -9,6 +9,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     Application::Initialize();
     WindowsEventLog events;
-    ProgramRun run(instance, GetCommandLineA(), WindowStationVisible(), events);
+    ProgramRun run(instance, GetCommandLineA(), ProcessSessionSeen(), events);
     return RunProgram(run);
 }

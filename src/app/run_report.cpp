@@ -19,6 +19,12 @@ EventId EventIdOfCurrentException() noexcept
     }
 }
 
+bool AnybodyThere(std::optional<unsigned long> stationFlags, std::optional<unsigned long> sessionId) noexcept
+{
+    if (sessionId == 0UL) return false;
+    return !stationFlags || (*stationFlags & kStationVisible) != 0;
+}
+
 EventType TypeOf(EventId id) noexcept
 {
     switch (id) {

@@ -2,6 +2,7 @@
 // a session nobody sees) and the Windows event log instead. Decided once at start.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,16 @@ public:
     virtual ~EventSink() = default;
     virtual void Report(EventId id, const std::vector<std::string>& strings) noexcept = 0;
 };
+
+// WSF_VISIBLE of a window station's UOI_FLAGS.
+inline constexpr unsigned long kStationVisible = 0x0001;
+
+// Whether a person can see the process's session, from its window station's flags and its
+// session id; a query that failed (nothing) decides nothing. An invisible window station
+// (a task that runs whether the user is logged on or not) is nobody's; so is session 0,
+// whose WinSta0 is flagged visible although since Windows Vista it belongs to services
+// and nobody sees it.
+bool AnybodyThere(std::optional<unsigned long> stationFlags, std::optional<unsigned long> sessionId) noexcept;
 
 // The event id of the error being handled; call it inside a catch block only.
 EventId EventIdOfCurrentException() noexcept;

@@ -1,17 +1,22 @@
-// The window station's visibility and ReportEventA.
+// The session's visibility and ReportEventA.
 #include "run_report_win.h"
 
 #include "../unique_handle.h"
 
-bool WindowStationVisible() noexcept
+static_assert(kStationVisible == WSF_VISIBLE);
+
+bool ProcessSessionSeen() noexcept
 {
+    std::optional<unsigned long> stationFlags, sessionId;
     // The process's window station handle is not to be closed.
     HWINSTA station = GetProcessWindowStation();
     USEROBJECTFLAGS flags{};
     DWORD needed = 0;
-    if (station == nullptr || !GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed))
-        return true;
-    return (flags.dwFlags & WSF_VISIBLE) != 0;
+    if (station != nullptr && GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed))
+        stationFlags = flags.dwFlags;
+    DWORD session = 0;
+    if (ProcessIdToSessionId(GetCurrentProcessId(), &session)) sessionId = session;
+    return AnybodyThere(stationFlags, sessionId);
 }
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "../callback_win.h"
 #include "../late_bound_win.h"
+#include "../unique_handle.h"
 
 namespace {
 
@@ -18,6 +19,13 @@ using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using SysAllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
 using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+using LoadRegTypeLibFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, ITypeLib**);
+using DispGetIDsOfNamesFn = HRESULT(WINAPI*)(ITypeInfo*, OLECHAR**, UINT, DISPID*);
+using DispInvokeFn = HRESULT(WINAPI*)(void*, ITypeInfo*, DISPID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*);
+
+// LIBID_Accessibility, the type library in oleacc.dll that describes IAccessible (oleacc.h
+// declares it for linking with liboleacc.a, which the program does not).
+constexpr GUID kAccessibilityLibrary = {0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 // oleacc.dll is not a known DLL: a bare name could load a copy planted beside the exe.
 struct AccessibilityApi {
@@ -25,6 +33,10 @@ struct AccessibilityApi {
     CreateStdAccessibleObjectFn createStandard =
         LateBound<CreateStdAccessibleObjectFn>("oleacc.dll", "CreateStdAccessibleObject");
     SysAllocStringLenFn allocString = LateBound<SysAllocStringLenFn>("oleaut32.dll", "SysAllocStringLen");
+    // For late-bound clients only.
+    LoadRegTypeLibFn loadRegTypeLib = LateBound<LoadRegTypeLibFn>("oleaut32.dll", "LoadRegTypeLib");
+    DispGetIDsOfNamesFn dispGetIDsOfNames = LateBound<DispGetIDsOfNamesFn>("oleaut32.dll", "DispGetIDsOfNames");
+    DispInvokeFn dispInvoke = LateBound<DispInvokeFn>("oleaut32.dll", "DispInvoke");
 
     bool Complete() const { return lresultFromObject && createStandard && allocString; }
 };
@@ -64,6 +76,24 @@ HRESULT ToBstr(const std::string& text, BSTR* result) noexcept
     if (*result == nullptr) return E_OUTOFMEMORY;
     MultiByteToWideChar(CP_ACP, 0, text.data(), size, *result, length);
     return S_OK;
+}
+
+void ReleaseTypeInfo(ITypeInfo* info) noexcept { info->Release(); }
+using TypeInfo = UniqueHandle<ITypeInfo*, &ReleaseTypeInfo>;
+
+// IAccessible's type information from the Accessibility type library (version 1.1, as
+// Windows and Wine register it with oleacc.dll); none where the library is not registered.
+TypeInfo LoadAccessibleTypeInfo() noexcept
+{
+    const AccessibilityApi& api = Api();
+    ITypeLib* library = nullptr;
+    if (api.loadRegTypeLib == nullptr || api.dispGetIDsOfNames == nullptr || api.dispInvoke == nullptr ||
+        FAILED(api.loadRegTypeLib(kAccessibilityLibrary, 1, 1, 0, &library)))
+        return {};
+    ITypeInfo* info = nullptr;
+    if (FAILED(library->GetTypeInfoOfGuid(__uuidof(IAccessible), &info))) info = nullptr;
+    library->Release();
+    return TypeInfo(info);
 }
 
 void SetChild(VARIANT* variant, long child) noexcept
@@ -162,7 +192,7 @@ static_assert(Callbacks::kAllNoexcept<&ChildEnumeration::QueryInterface, &ChildE
 // The control's object: IAccessible, and IOleWindow, through which clients find its window.
 class AccessibleControl final : public IAccessible, public IOleWindow {
 public:
-    AccessibleControl(HWND window, const AccessibleSource& source, IAccessible* standard) noexcept
+    AccessibleControl(HWND window, AccessibleSource& source, IAccessible* standard) noexcept
         : window_(window), source_(&source), standard_(standard)
     {
     }
@@ -211,29 +241,45 @@ public:
     }
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
 
-    // IDispatch: not offered; clients call IAccessible's methods. The standard object's
-    // Invoke would answer for its own IAccessible (no items, the role of a plain client
-    // area), not for this one.
+    // IDispatch, for late-bound clients (scripting hosts): IAccessible's type information
+    // dispatches to this object's own methods; the standard object's Invoke would answer for
+    // its own IAccessible (no items, the role of a plain client area). Without the type
+    // library, IDispatch's own answers for a member it does not know.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override
     {
         if (count == nullptr) return E_POINTER;
-        *count = 0;
+        *count = AccessibleTypeInfo() != nullptr ? 1 : 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept override
     {
-        if (info != nullptr) *info = nullptr;
-        return E_NOTIMPL;
+        if (info == nullptr) return E_POINTER;
+        *info = nullptr;
+        ITypeInfo* type = AccessibleTypeInfo();
+        if (index != 0 || type == nullptr) return DISP_E_BADINDEX;
+        type->AddRef();
+        *info = type;
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID requested, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) noexcept override
     {
-        return E_NOTIMPL;
+        if (requested != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (count > 0 && (names == nullptr || ids == nullptr)) return E_POINTER;
+        if (ITypeInfo* type = AccessibleTypeInfo()) return Api().dispGetIDsOfNames(type, names, count, ids);
+        std::fill_n(ids, count, DISPID_UNKNOWN);
+        return count > 0 ? DISP_E_UNKNOWNNAME : S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                     UINT*) noexcept override
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID requested, LCID, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept override
     {
         if (result != nullptr) Clear(result);
-        return E_NOTIMPL;
+        if (requested != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (source_ == nullptr) return RPC_E_DISCONNECTED;
+        ITypeInfo* type = AccessibleTypeInfo();
+        if (type == nullptr) return DISP_E_MEMBERNOTFOUND;
+        return Api().dispInvoke(static_cast<IAccessible*>(this), type, member, flags, parameters, result, exception,
+                                argumentError);
     }
 
     // IAccessible
@@ -268,8 +314,14 @@ public:
             return IsItem(child) ? ToBstr(source_->ItemName(child.lVal), name) : E_INVALIDARG;
         });
     }
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR* value) noexcept override { return Nothing(value); }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* text) noexcept override { return Nothing(text); }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) noexcept override
+    {
+        return Nothing(child, value);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) noexcept override
+    {
+        return Nothing(child, text);
+    }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) noexcept override
     {
         if (role == nullptr) return E_POINTER;
@@ -295,13 +347,16 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* help) noexcept override { return Nothing(help); }
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) noexcept override
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) noexcept override { return Nothing(child, help); }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) noexcept override
     {
         if (topic != nullptr) *topic = 0;
-        return Nothing(file);
+        return Nothing(child, file);
     }
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* keys) noexcept override { return Nothing(keys); }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) noexcept override
+    {
+        return Nothing(child, keys);
+    }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) noexcept override
     {
         if (focus == nullptr) return E_POINTER;
@@ -330,8 +385,17 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* action) noexcept override { return Nothing(action); }
-    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) noexcept override { return NotSupported(); }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) noexcept override
+    {
+        return Nothing(child, action);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) noexcept override
+    {
+        return Guarded([&] {
+            if (IsSelf(child)) return standard_->accSelect(flags, child);  // the focus to the control
+            return IsItem(child) ? source_->Select(flags, child.lVal) : E_INVALIDARG;
+        });
+    }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) noexcept override
     {
@@ -355,6 +419,7 @@ public:
         if (end == nullptr) return E_POINTER;
         Clear(end);
         return Guarded([&] {
+            if (direction <= NAVDIR_MIN || direction >= NAVDIR_MAX) return E_INVALIDARG;
             const int count = source_->ItemCount();
             if (IsSelf(start)) {
                 if (direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD) {
@@ -373,7 +438,7 @@ public:
             case NAVDIR_UP: --item; break;
             case NAVDIR_FIRSTCHILD:
             case NAVDIR_LASTCHILD: return E_INVALIDARG;  // simple elements have no children
-            default: return S_FALSE;  // nothing beside a row
+            default: return S_FALSE;  // left and right: nothing beside a row
             }
             if (item < 1 || item > count) return S_FALSE;
             SetChild(end, item);
@@ -394,7 +459,7 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) noexcept override { return NotSupported(); }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) noexcept override { return NoSuchMember(child); }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
 
@@ -407,11 +472,22 @@ private:
         return child.vt == VT_I4 && child.lVal >= 1 && child.lVal <= source_->ItemCount();
     }
 
-    HRESULT NotSupported() const noexcept { return source_ ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED; }
-    HRESULT Nothing(BSTR* text) const noexcept
+    // What the control and its items do not offer; a child that is not there is an invalid argument.
+    HRESULT NoSuchMember(const VARIANT& child) const noexcept
+    {
+        return Guarded([&] { return IsSelf(child) || IsItem(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG; });
+    }
+    HRESULT Nothing(const VARIANT& child, BSTR* text) const noexcept
     {
         if (text != nullptr) *text = nullptr;
-        return NotSupported();
+        return NoSuchMember(child);
+    }
+
+    ITypeInfo* AccessibleTypeInfo() noexcept
+    {
+        if (!typeInfoLoaded_) typeInfo_ = LoadAccessibleTypeInfo();
+        typeInfoLoaded_ = true;
+        return typeInfo_.get();
     }
 
     // No exception leaves a COM call: the client is in another module, often another process.
@@ -430,8 +506,10 @@ private:
 
     LONG refs_ = 1;
     HWND window_;
-    const AccessibleSource* source_;
+    AccessibleSource* source_;
     IAccessible* standard_;
+    TypeInfo typeInfo_;
+    bool typeInfoLoaded_ = false;
 };
 
 // Every method a client calls, in another module or another process, carries noexcept.

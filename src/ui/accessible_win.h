@@ -10,7 +10,8 @@
 
 class AccessibleControl;
 
-// A control's answers, asked for on the window's thread whenever a client asks.
+// A control's answers, asked for on the window's thread whenever a client asks, and what a
+// client may do to it.
 class AccessibleSource {
 public:
     virtual long Role() const = 0;
@@ -30,6 +31,9 @@ public:
     virtual int FocusedItem() const = 0;
     // The selected items in their order; none, one or several.
     virtual std::vector<int> SelectedItems() const = 0;
+    // accSelect with MSAA's SELFLAG_ flags on an item: S_OK, E_INVALIDARG for flags the
+    // control cannot follow, DISP_E_MEMBERNOTFOUND where its items are not selectable.
+    virtual HRESULT Select(long flags, int item) = 0;
 
 protected:
     ~AccessibleSource() = default;
@@ -41,7 +45,7 @@ protected:
 // goes, its calls fail with RPC_E_DISCONNECTED.
 class AccessibleLink {
 public:
-    AccessibleLink(HWND window, const AccessibleSource& source) noexcept : window_(window), source_(source) {}
+    AccessibleLink(HWND window, AccessibleSource& source) noexcept : window_(window), source_(source) {}
     ~AccessibleLink();
     AccessibleLink(const AccessibleLink&) = delete;
     AccessibleLink& operator=(const AccessibleLink&) = delete;
@@ -53,6 +57,6 @@ public:
 
 private:
     HWND window_;
-    const AccessibleSource& source_;
+    AccessibleSource& source_;
     AccessibleControl* object_ = nullptr;
 };

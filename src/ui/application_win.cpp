@@ -134,6 +134,22 @@ HICON Icon(HINSTANCE instance) noexcept { return LoadIconA(instance, "MAINICON")
 
 HWND Window() noexcept { return applicationWindow; }
 
+void ShowTaskbarButton() noexcept
+{
+    if (applicationWindow != nullptr && !IsWindowVisible(applicationWindow))
+        ShowWindow(applicationWindow, SW_SHOWNOACTIVATE);
+}
+
+// SetForegroundWindow fails for a process that did not get the foreground from the user (the
+// Task Scheduler starts programs without it) while the user works elsewhere. The button
+// then flashes until the run comes to the front.
+void BringToFront(HWND window) noexcept
+{
+    if (SetForegroundWindow(window) || applicationWindow == nullptr) return;
+    FLASHWINFO flash{sizeof flash, applicationWindow, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+}
+
 void SetMainForm(HWND form) noexcept { mainForm = form; }
 
 void Terminate() noexcept

@@ -24,6 +24,11 @@ void Initialize() noexcept;
 // bar on to it.
 HWND CreateApplicationWindow(HINSTANCE instance);
 HWND Window() noexcept;
+// Shows the application window, and with it the run's task-bar button, without activating it.
+void ShowTaskbarButton() noexcept;
+// Brings a window of the run to the front where Windows allows it; where it does not (a
+// scheduled task while the user works at other windows), flashes the task-bar button.
+void BringToFront(HWND window) noexcept;
 // The program's icon (MAINICON), for the application window and the main form.
 HICON Icon(HINSTANCE instance) noexcept;
 void SetMainForm(HWND form) noexcept;

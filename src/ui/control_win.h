@@ -4,11 +4,22 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "application_win.h"
+
+// A window's text (a caption, a control's text), whatever its length.
+inline std::string WindowText(HWND window)
+{
+    std::string text(static_cast<std::size_t>(std::max(0, GetWindowTextLengthA(window))) + 1, '\0');
+    text.resize(
+        static_cast<std::size_t>(std::max(0, GetWindowTextA(window, text.data(), static_cast<int>(text.size())))));
+    return text;
+}
 
 // The object bound to a window, or null before WM_NCCREATE and after WM_NCDESTROY.
 template <typename State>

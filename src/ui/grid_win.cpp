@@ -9,6 +9,7 @@
 #include <oleacc.h>
 
 #include "../survey/drive_table.h"
+#include "accessible_logic.h"
 #include "accessible_win.h"
 #include "control_win.h"
 #include "form_design.h"
@@ -53,14 +54,17 @@ struct State final : AccessibleSource {
     int ItemAt(POINT point) const override;
     int FocusedItem() const override { return caret; }
     std::vector<int> SelectedItems() const override;
+    HRESULT Select(long flags, int item) override;
 
     HWND window;
     const DriveTable* table;
     HFONT font;
-    // The selection runs from the anchor (where it began) to the caret (where the keyboard
-    // and the mouse move); both are data rows, or 0 while the table has none.
+    // The keyboard and the mouse select from the anchor (where it began) to the caret (where
+    // they move); both are data rows, or 0 while the table has none. A client's accSelect
+    // may leave the selected run elsewhere, or empty.
     int anchor = 0;
     int caret = 0;
+    RowRange selected;
     // The first scrollable row and column shown next to the fixed ones.
     int topRow = 1;
     int leftCol = 1;
@@ -136,11 +140,9 @@ int Available(const State& state, int bar)
 
 int LastRow(const State& state) { return state.table->RowCount() - 1; }
 
-RowRange Selection(const State& state) noexcept
-{
-    if (state.caret == 0) return {};
-    return {std::min(state.anchor, state.caret), std::max(state.anchor, state.caret)};
-}
+RowRange Selection(const State& state) noexcept { return state.selected; }
+
+RowRange Between(int a, int b) noexcept { return {std::min(a, b), std::max(a, b)}; }
 
 bool InRange(RowRange range, int row) noexcept { return range.first > 0 && row >= range.first && row <= range.last; }
 
@@ -255,11 +257,12 @@ void ShowRow(State& state, int row)
 
 // ---- Selection ---------------------------------------------------------------------------
 
-// The focus goes to the current row while the grid has it.
+// The focus goes to the current row, or to the list itself (CHILDID_SELF) once it has no
+// rows, while the grid has it.
 void AnnounceFocus(State& state)
 {
     state.announcedCaret = state.caret;
-    if (state.caret != 0 && GetFocus() == state.window) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
+    if (GetFocus() == state.window) state.accessible.Notify(EVENT_OBJECT_FOCUS, state.caret);
 }
 
 // The selection as a whole is new: a single row (EVENT_OBJECT_SELECTION means "only this one
@@ -279,7 +282,7 @@ void AnnounceSelectionChange(const State& state, RowRange before)
 {
     const RowRange after = Selection(state);
     if (after == before) return;
-    if (after.first == after.last) {
+    if (after.first != 0 && after.first == after.last) {
         AnnounceSelection(state);
         return;
     }
@@ -295,19 +298,28 @@ void AnnounceSelectionChange(const State& state, RowRange before)
     for (const auto& [event, row] : changes) state.accessible.Notify(event, row);
 }
 
+// The keyboard, the mouse and clients all select through here: the caret row scrolled into
+// view, the selection drawn, and clients told as MSAA defines the events.
+void SetSelection(State& state, int anchor, int caret, RowRange selected)
+{
+    if (anchor == state.anchor && caret == state.caret && selected == state.selected) return;
+    const RowRange before = Selection(state);
+    const int previous = state.caret;
+    state.anchor = anchor;
+    state.caret = caret;
+    state.selected = selected;
+    ShowRow(state, caret);
+    InvalidateRect(state.window, nullptr, FALSE);
+    if (caret != previous) AnnounceFocus(state);
+    AnnounceSelectionChange(state, before);
+}
+
 void MoveCaret(State& state, int row, bool extend)
 {
     if (LastRow(state) < 1) return;
     row = std::clamp(row, 1, LastRow(state));
-    if (row == state.caret && (extend || row == state.anchor)) return;
-    const RowRange before = Selection(state);
-    const int previous = state.caret;
-    state.caret = row;
-    if (!extend) state.anchor = row;
-    ShowRow(state, row);
-    InvalidateRect(state.window, nullptr, FALSE);
-    if (row != previous) AnnounceFocus(state);
-    AnnounceSelectionChange(state, before);
+    const int anchor = extend ? state.anchor : row;
+    SetSelection(state, anchor, row, Between(anchor, row));
 }
 
 // After a refresh: the rows changed (a drive came or went, or a text changed), and the
@@ -316,17 +328,11 @@ void AnnounceRows(State& state)
 {
     std::vector<std::string> rows;
     for (int item = 1; item <= state.ItemCount(); ++item) rows.push_back(state.ItemName(item));
-    if (rows == state.announcedRows) return;
-    const auto nameOfCaretRow = [&state](const std::vector<std::string>& names) {
-        const auto index = static_cast<std::size_t>(state.caret - 1);
-        return state.caret >= 1 && index < names.size() ? names[index] : std::string();
-    };
-    const bool caretRowChanged = nameOfCaretRow(state.announcedRows) != nameOfCaretRow(rows);
+    const RefreshAnnouncement said = AnnounceRefresh(state.announcedRows, state.announcedCaret, rows, state.caret);
     state.announcedRows = std::move(rows);
-    state.accessible.Notify(EVENT_OBJECT_REORDER, CHILDID_SELF);
-    if (state.caret == state.announcedCaret && !caretRowChanged) return;
-    AnnounceFocus(state);
-    AnnounceSelection(state);
+    if (said.reorder) state.accessible.Notify(EVENT_OBJECT_REORDER, CHILDID_SELF);
+    if (said.focus) AnnounceFocus(state);
+    if (said.selection) AnnounceSelection(state);
 }
 
 void KeepSelectionInTable(State& state)
@@ -334,11 +340,15 @@ void KeepSelectionInTable(State& state)
     const int last = LastRow(state);
     if (last < 1) {
         state.anchor = state.caret = 0;
+        state.selected = {};
     } else if (state.caret == 0) {
         state.anchor = state.caret = 1;
+        state.selected = {1, 1};
     } else {
         state.anchor = std::min(state.anchor, last);
         state.caret = std::min(state.caret, last);
+        if (state.selected.first != 0)
+            state.selected = {std::min(state.selected.first, last), std::min(state.selected.last, last)};
     }
 }
 
@@ -504,14 +514,7 @@ void Paint(const State& state, HDC target, const RECT& area)
 
 // ---- What accessibility clients are told -----------------------------------------------
 
-std::string State::Name() const
-{
-    const HWND form = GetParent(window);
-    std::string caption(static_cast<std::size_t>(std::max(0, GetWindowTextLengthA(form))) + 1, '\0');
-    caption.resize(
-        static_cast<std::size_t>(std::max(0, GetWindowTextA(form, caption.data(), static_cast<int>(caption.size())))));
-    return caption;
-}
+std::string State::Name() const { return WindowText(GetParent(window)); }
 
 // Where the row is drawn, or would be once scrolled into view: below the header, from the
 // drive column to the end of the last column.
@@ -538,6 +541,17 @@ std::vector<int> State::SelectedItems() const
     std::vector<int> rows;
     for (int row = selection.first; row >= 1 && row <= selection.last; ++row) rows.push_back(row);
     return rows;
+}
+
+// SELFLAG_TAKEFOCUS also gives the grid the keyboard focus, whose WM_SETFOCUS tells clients
+// of the focused row.
+HRESULT State::Select(long flags, int item)
+{
+    const std::optional<ListSelection> next = SelectRow({anchor, caret, selected.first, selected.last}, flags, item);
+    if (!next) return E_INVALIDARG;
+    SetSelection(*this, next->anchor, next->focus, {next->first, next->last});
+    if ((flags & SelectFlag::TakeFocus) != 0 && GetFocus() != window) SetFocus(window);
+    return S_OK;
 }
 
 int State::ItemAt(POINT point) const

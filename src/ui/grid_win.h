@@ -13,7 +13,8 @@ inline constexpr int RowHeight = 18;
 inline constexpr int LineWidth = 1;
 
 // A run of adjacent data rows, inclusive. Row 0 is the header and is never selected, so
-// {0, 0} means "nothing selected" (a table without data rows).
+// {0, 0} means "nothing selected" (a table without data rows, or a client's accSelect took
+// the last selected row out).
 struct RowRange {
     int first = 0;
     int last = 0;

@@ -164,6 +164,9 @@ void TFMain::Beenden1Click() { Application::Terminate(); }
 
 std::string TFMain::Export1Click()
 {
+    // During start-up (/automatik) the form is not shown yet: without the run's task-bar
+    // button, a dialog behind other windows could not be reached.
+    Application::ShowTaskbarButton();
     Save1.FileName = Mtools::ComputerName() + ".txt";
     if (!Save1.Execute(Application::Window(), DialogMonitorWindow())) return {};
     ExportGrid(Save1.FileName);
@@ -211,7 +214,10 @@ void TFMain::FillDriveGrid()
     try {
         ::FillDriveGrid(Gitter, queries, options, *this, VolumeFields{VolumeLabel, FileSystemName}, &MeasuredDrives);
     } catch (...) {
-        Grid::Refresh(grid_);  // the rows written before the error show their new texts
+        // The rows written before the error show their new texts. Clients hear of them once
+        // the error box is closed and the form enabled again (WM_ENABLE): a reader would
+        // otherwise read the half-built table while the box asks for the user.
+        Grid::LayOut(grid_);
         throw;
     }
     // Once, with the table whole: at the layout points the header lacks its unit suffix and
@@ -230,7 +236,7 @@ void TFMain::ExportGrid(const std::string& fileName)
 void TFMain::CopySelectedRows()
 {
     const Grid::RowRange rows = Grid::SelectedRows(grid_);
-    if (rows.first == 0) return;  // no drive listed
+    if (rows.first == 0) return;  // no drive listed, or a client took the selection away
     CopyTextToClipboard(window_, LongLayoutText(Gitter, rows.first, rows.last));
 }
 
@@ -295,8 +301,10 @@ void TFMain::RowsLaidOut(int driveCount)
     const int gridHeight = (driveCount + 1) * Design::GridHeightPerRow;
     SetOuterSize(grid_, OuterSize(grid_).cx, gridHeight);
     SetFormSize(formSize_.cx, gridHeight + Design::FormHeightBeyondGrid);
+    // On Windows every SetWindowText raises EVENT_OBJECT_NAMECHANGE, which a screen reader
+    // would announce at every F5.
     const std::string caption = Mtools::ComputerName() + ": Übersicht der Laufwerke";
-    SetWindowTextA(window_, caption.c_str());
+    if (WindowText(window_) != caption) SetWindowTextA(window_, caption.c_str());
     Grid::LayOut(grid_);
 }
 
@@ -319,6 +327,7 @@ void TFMain::ShowCentred()
     SetWindowPos(window_, nullptr, left, top, formSize_.cx, formSize_.cy,
                  SWP_NOZORDER | SWP_SHOWWINDOW | (activate ? 0 : SWP_NOACTIVATE));
     shown_ = true;
+    Grid::AnnounceChanges(grid_);  // a failed start-up refresh was not announced before its box
     if (!activate) return;
     // A run that is ending takes its quit request before any paint (GetMessage gives
     // WM_QUIT ahead of WM_PAINT): its window is shown for that moment without being drawn,
@@ -347,8 +356,12 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
-        if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) OnCommand(LOWORD(wParam));  // menu or accelerator
+        // A menu (0) or an accelerator (1), never a control's notification of the same id.
+        if (lParam == 0 && (HIWORD(wParam) == 0 || HIWORD(wParam) == 1)) OnCommand(LOWORD(wParam));
         return 0;
+    case WM_ENABLE:
+        if (wParam) Grid::AnnounceChanges(grid_);  // after an error box: what a failed refresh changed
+        break;
     case WM_SIZE: OnSize(); return 0;
     case WM_SETFOCUS: SetFocus(grid_); return 0;
     case WM_WININICHANGE: ReloadNumberSettings(); break;

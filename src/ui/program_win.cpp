@@ -41,7 +41,7 @@ std::optional<int> ProgramRun::Start() noexcept
     if (request.help) return ShowHelp();
     if (const auto ended = CreateForm()) return ended;
     if (const auto ended = RunStartup(request)) return ended;
-    ShowWindow(Application::Window(), SW_SHOWNOACTIVATE);
+    Application::ShowTaskbarButton();
     form_->ShowCentred();
     return std::nullopt;
 }

@@ -28,7 +28,7 @@ enum class LoopStep {
 class ProgramRun {
 public:
     // The command line and the sink outlive the run; anybodyThere: whether a person can
-    // see this session (WindowStationVisible).
+    // see this session (ProcessSessionSeen).
     ProgramRun(HINSTANCE instance, std::string_view commandLine, bool anybodyThere, EventSink& events,
                TFMain::RegistryFactory registry = {}) noexcept;
     ~ProgramRun();

@@ -47,7 +47,9 @@ Rect MonitorRect(HWND placementWindow)
 
 // The Explorer-style hook is a child dialog of the real one: CDN_INITDONE arrives once
 // the dialog has its final size, just before it is shown, with the request that carries
-// the window whose monitor the dialog goes on.
+// the window whose monitor the dialog goes on. A dialog of an unattended start (/automatik)
+// must not wait behind the windows the user works at: it comes to the front, or its
+// task-bar button flashes.
 UINT_PTR CALLBACK PlacementHook(HWND child, UINT message, WPARAM, LPARAM lParam) noexcept
 {
     if (message != WM_NOTIFY || reinterpret_cast<NMHDR*>(lParam)->code != CDN_INITDONE) return 0;
@@ -57,6 +59,7 @@ UINT_PTR CALLBACK PlacementHook(HWND child, UINT message, WPARAM, LPARAM lParam)
     const auto placementWindow = reinterpret_cast<HWND>(reinterpret_cast<OFNOTIFYA*>(lParam)->lpOFN->lCustData);
     const Point at = DialogPosition(MonitorRect(placementWindow), rect.right - rect.left, rect.bottom - rect.top);
     SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Application::BringToFront(dialog);
     return 0;
 }
 

@@ -46,6 +46,7 @@ struct State final : AccessibleSource {
     int ItemAt(POINT point) const override;
     int FocusedItem() const override { return 0; }
     std::vector<int> SelectedItems() const override { return {}; }
+    HRESULT Select(long, int) override { return DISP_E_MEMBERNOTFOUND; }  // texts, not choices
 
     HWND window;
     HFONT font = nullptr;

@@ -46,6 +46,31 @@ TEST(RunReport, ErrorsAreShownOrLoggedByTheSession)
     }
 }
 
+// A task that runs whether the user is logged on or not gets an invisible window station; a
+// service or an agent running as SYSTEM gets session 0, whose WinSta0 claims to be visible.
+TEST(RunReport, NobodySeesAnInvisibleStationOrSessionZero)
+{
+    constexpr unsigned long kOtherFlag = 0x0100;
+    const struct {
+        std::optional<unsigned long> stationFlags, sessionId;
+        bool anybodyThere;
+    } cases[] = {
+        {kStationVisible, 1UL, true},  // the user's desktop
+        {kStationVisible | kOtherFlag, 2UL, true},  // another user's, over Remote Desktop
+        {kOtherFlag, 1UL, false},  // an invisible station in the user's session
+        {kStationVisible, 0UL, false},  // session 0's WinSta0
+        {0UL, 0UL, false},
+        {std::nullopt, 0UL, false},  // the station's query failed, the session's did not
+        {std::nullopt, 1UL, true},
+        {kStationVisible, std::nullopt, true},
+        {0UL, std::nullopt, false},
+        {std::nullopt, std::nullopt, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AnybodyThere(c.stationFlags, c.sessionId), c.anybodyThere)
+            << c.stationFlags.value_or(99) << " in session " << c.sessionId.value_or(99);
+}
+
 TEST(RunReport, AnErrorOutweighsAMissingPerson)
 {
     RecordedEvents log;

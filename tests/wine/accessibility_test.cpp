@@ -2,6 +2,8 @@
 // with the events it listens to.
 #include <oleacc.h>
 
+#include <cstring>
+
 #include "form_harness.h"
 
 namespace {
@@ -27,16 +29,38 @@ void CALLBACK Record(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG 
 
 // An out-of-context hook hears an event only when its thread next takes messages, after the
 // refresh. An in-context one is called inside NotifyWinEvent, where a client could read the
-// table: it counts the grid's events that come while the header lacks its unit suffix.
+// table: it counts the grid's events that come while the header lacks its unit suffix, and
+// those that come before an error box was seen and closed again.
 HWND watchedGrid = nullptr;
 const DriveTable* watchedTable = nullptr;
-int eventsWatched = 0, eventsWhileHalfBuilt = 0;
+const harness::BoxAnswerer* watchedBox = nullptr;
+int eventsWatched = 0, eventsWhileHalfBuilt = 0, eventsBeforeTheBoxClosed = 0;
 
 void CALLBACK WatchHalfBuilt(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) noexcept
 {
     if (window != watchedGrid || watchedTable == nullptr) return;
     ++eventsWatched;
     if (watchedTable->Cell(3, 0).find('(') == std::string::npos) ++eventsWhileHalfBuilt;
+    // The box disables the form while it is up.
+    if (watchedBox != nullptr && (!watchedBox->Seen() || !IsWindowEnabled(GetParent(window))))
+        ++eventsBeforeTheBoxClosed;
+}
+
+// Counts the captions set on the form: Wine raises no EVENT_OBJECT_NAMECHANGE for them, as
+// Windows does for every WM_SETTEXT.
+WNDPROC formProcedure = nullptr;
+int captionsSet = 0;
+
+LRESULT CALLBACK CountCaptions(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (message == WM_SETTEXT) ++captionsSet;
+    return CallWindowProcA(formProcedure, window, message, wParam, lParam);
+}
+
+void WatchCaptions(HWND form, WindowProcedure counting)
+{
+    formProcedure =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting)));
 }
 
 VARIANT Child(long child)
@@ -96,6 +120,27 @@ protected:
         SysFreeString(name);
         return text;
     }
+    // The rows get_accSelection gives: one as VT_I4, several as an enumeration, none as S_FALSE.
+    static std::vector<long> Selected(IAccessible* object)
+    {
+        VARIANT selection{};
+        const HRESULT result = object->get_accSelection(&selection);
+        std::vector<long> selected;
+        if (result == S_FALSE && selection.vt == VT_EMPTY) return selected;
+        EXPECT_EQ(result, S_OK);
+        if (selection.vt == VT_I4) selected.push_back(selection.lVal);
+        IEnumVARIANT* rows = nullptr;
+        if (selection.vt == VT_UNKNOWN &&
+            selection.punkVal->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&rows)) == S_OK) {
+            VARIANT items[8]{};
+            ULONG fetched = 0;
+            EXPECT_EQ(rows->Next(8, items, &fetched), S_FALSE);
+            for (ULONG i = 0; i < fetched; ++i) selected.push_back(items[i].vt == VT_I4 ? items[i].lVal : -1);
+            rows->Release();
+        }
+        VariantClear(&selection);
+        return selected;
+    }
     static long ChildOf(HRESULT result, const VARIANT& variant)
     {
         return result == S_OK && variant.vt == VT_I4 ? variant.lVal : -1;
@@ -114,6 +159,17 @@ protected:
         return found;
     }
     Event OnGrid(DWORD event, LONG child) const { return {event, form->GridHandle(), OBJID_CLIENT, child}; }
+
+    // An in-context hook on this process (WatchHalfBuilt). It names the module that holds its
+    // procedure, which is kept as an offset into it. Wine looks the module up by its file name
+    // and cannot for an exe outside the prefix's drives (\\?\unix\...); kernel32, at the
+    // same offset, it finds.
+    static HWINEVENTHOOK WatchInContext()
+    {
+        const HMODULE module = GetModuleHandleA("kernel32.dll");
+        return Callbacks::HookWinEvents(EVENT_OBJECT_REORDER, EVENT_OBJECT_SELECTION, WatchHalfBuilt,
+                                        GetCurrentProcessId(), WINEVENT_INCONTEXT, module);
+    }
 
 private:
     HWINEVENTHOOK hook_ = nullptr;
@@ -231,16 +287,12 @@ TEST_F(AccessibilityTest, RefreshesAnnounceOnlyWhatChanged)
     };
     watchedGrid = form->GridHandle();
     watchedTable = &form->Gitter;
-    // An in-context hook names the module that holds its procedure, which is kept as an offset
-    // into it. Wine looks the module up by its file name and cannot for an exe outside the
-    // prefix's drives (\\?\unix\...); kernel32, at the same offset, it finds.
-    const HMODULE module = GetModuleHandleA("kernel32.dll");
-    const DWORD first = EVENT_OBJECT_REORDER, last = EVENT_OBJECT_SELECTION, self = GetCurrentProcessId();
-    const HWINEVENTHOOK watch = Callbacks::HookWinEvents(first, last, WatchHalfBuilt, self, WINEVENT_INCONTEXT, module);
+    const HWINEVENTHOOK watch = WatchInContext();
     ASSERT_NE(watch, nullptr);
+    WatchCaptions(form->Handle(), CountCaptions);
     for (const auto& refresh : refreshes) {
         events.clear();
-        eventsWatched = eventsWhileHalfBuilt = 0;
+        eventsWatched = eventsWhileHalfBuilt = captionsSet = 0;
         if (refresh.option) {
             const bool before = form->Checked(MenuId::Mbytes);
             Choose('O', refresh.option);
@@ -256,11 +308,14 @@ TEST_F(AccessibilityTest, RefreshesAnnounceOnlyWhatChanged)
         const int upEvents = refresh.option ? 0 : 2;  // Up's FOCUS and SELECTION
         EXPECT_EQ(eventsWatched, static_cast<int>(refresh.expected.size()) + upEvents) << refresh.what;
         EXPECT_EQ(eventsWhileHalfBuilt, 0) << refresh.what;
+        EXPECT_EQ(captionsSet, 0) << refresh.what << ": the caption stays as it is";
         if (!refresh.option) {
             Tap(VK_DOWN);
             ASSERT_TRUE(Seen(OnGrid(EVENT_OBJECT_FOCUS, 2)));
         }
     }
+    SetWindowTextA(form->Handle(), "x");
+    EXPECT_EQ(captionsSet, 1) << "a caption set is counted";
     UnhookWinEvent(watch);
     watchedTable = nullptr;
 }
@@ -294,28 +349,118 @@ TEST_F(AccessibilityTest, ARunOfRowsIsASelectionOfSeveral)
             Tap(step.key);
         ASSERT_TRUE(Seen(step.expected.back())) << step.what;
         EXPECT_EQ(GridEvents(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTIONWITHIN), step.expected) << step.what;
-
-        VARIANT selection{};
-        ASSERT_EQ(grid->get_accSelection(&selection), S_OK) << step.what;
-        std::vector<long> selected;
-        if (selection.vt == VT_I4) selected.push_back(selection.lVal);
-        IEnumVARIANT* rows = nullptr;
-        if (selection.vt == VT_UNKNOWN &&
-            selection.punkVal->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&rows)) == S_OK) {
-            VARIANT items[8]{};
-            ULONG fetched = 0;
-            EXPECT_EQ(rows->Next(8, items, &fetched), S_FALSE) << step.what;
-            for (ULONG i = 0; i < fetched; ++i) selected.push_back(items[i].vt == VT_I4 ? items[i].lVal : -1);
-            rows->Release();
-        }
-        VariantClear(&selection);
-        EXPECT_EQ(selected, step.selection) << step.what;
+        EXPECT_EQ(Selected(grid), step.selection) << step.what;
     }
     grid->Release();
 }
 
-// A late-bound client (a scripting host) asks through IDispatch: the grid's own answer or
-// none, never that of the plain client area the standard object stands for.
+// A screen reader selects rows through accSelect as MSAA defines its flags for a list with
+// one run of selected rows: the selection it reads back is the grid's, and it hears the
+// same events as for the keyboard. Flags that would split the run change nothing.
+TEST_F(AccessibilityTest, AccSelectMovesTheFocusAndTheSelectionAsTheKeysDo)
+{
+    Start();
+    IAccessible* grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    const long take = SELFLAG_TAKESELECTION, focus = SELFLAG_TAKEFOCUS, extend = SELFLAG_EXTENDSELECTION,
+               add = SELFLAG_ADDSELECTION, remove = SELFLAG_REMOVESELECTION;
+    const DWORD focused = EVENT_OBJECT_FOCUS, selected = EVENT_OBJECT_SELECTION, added = EVENT_OBJECT_SELECTIONADD;
+    const struct {
+        const char* what;
+        long flags, row;
+        HRESULT answer;
+        std::vector<long> selection;
+        long focus;
+        std::vector<Event> expected;  // of FOCUS, SELECTION, SELECTIONADD, SELECTIONREMOVE, SELECTIONWITHIN
+    } steps[] = {
+        {"a click on row 3", focus | take, 3, S_OK, {3}, 3, {OnGrid(focused, 3), OnGrid(selected, 3)}},
+        {"Shift and a click on row 4", focus | extend, 4, S_OK, {3, 4}, 4, {OnGrid(focused, 4), OnGrid(added, 4)}},
+        {"the focus alone to row 2", focus, 2, S_OK, {3, 4}, 2, {OnGrid(focused, 2)}},
+        {"row 2 added", add, 2, S_OK, {2, 3, 4}, 2, {OnGrid(added, 2)}},
+        {"row 4 removed", remove, 4, S_OK, {2, 3}, 2, {OnGrid(EVENT_OBJECT_SELECTIONREMOVE, 4)}},
+        {"row 1 alone selected", take, 1, S_OK, {1}, 2, {OnGrid(selected, 1)}},
+        {"from the anchor, row 2, to row 3", extend | add, 3, S_OK, {1, 2, 3}, 2, {OnGrid(added, 2), OnGrid(added, 3)}},
+        {"row 2 removed from the middle", remove, 2, E_INVALIDARG, {1, 2, 3}, 2, {}},
+        {"taken and added at once", take | add, 4, E_INVALIDARG, {1, 2, 3}, 2, {}},
+        {"no row 99", focus, 99, E_INVALIDARG, {1, 2, 3}, 2, {}},
+    };
+    for (const auto& step : steps) {
+        events.clear();
+        EXPECT_EQ(grid->accSelect(step.flags, Child(step.row)), step.answer) << step.what;
+        if (step.expected.empty())
+            Pump([] { return false; }, 200);
+        else
+            ASSERT_TRUE(Seen(step.expected.back())) << step.what;
+        EXPECT_EQ(GridEvents(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTIONWITHIN), step.expected) << step.what;
+        EXPECT_EQ(Selected(grid), step.selection) << step.what;
+        VARIANT focusedRow{};
+        EXPECT_EQ(ChildOf(grid->get_accFocus(&focusedRow), focusedRow), step.focus) << step.what;
+    }
+    grid->Release();
+}
+
+// What MSAA answers for a direction it does not know and for a child that is not there.
+TEST_F(AccessibilityTest, UnknownDirectionsAndChildrenAreInvalidArguments)
+{
+    Start();
+    IAccessible* grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    const auto navigate = [grid](long direction, long from) {
+        VARIANT end{};
+        return grid->accNavigate(direction, Child(from), &end);
+    };
+    const struct {
+        const char* what;
+        HRESULT answer, expected;
+    } calls[] = {
+        {"accNavigate from a row, direction 0", navigate(0, 1), E_INVALIDARG},
+        {"accNavigate from the list, direction 9", navigate(NAVDIR_MAX, CHILDID_SELF), E_INVALIDARG},
+        {"accNavigate left of a row", navigate(NAVDIR_LEFT, 1), S_FALSE},
+        {"accDoDefaultAction on no row", grid->accDoDefaultAction(Child(99)), E_INVALIDARG},
+        {"accDoDefaultAction on a row", grid->accDoDefaultAction(Child(1)), DISP_E_MEMBERNOTFOUND},
+    };
+    for (const auto& call : calls) EXPECT_EQ(call.answer, call.expected) << call.what;
+    grid->Release();
+}
+
+// E: is a network drive that reports a capacity of 0 bytes: turning "local disks only" off
+// lists it, and the refresh stops at its percentage with an error box. Row 1, D: before,
+// now shows C:. While the box is up clients hear nothing; once it is closed, the table as
+// it then stands, once.
+TEST_F(AccessibilityTest, AFailedRefreshIsAnnouncedOnceItsBoxIsClosed)
+{
+    Start({"/lokal"});
+    ASSERT_EQ(form->Gitter.RowCount(), 2);
+    watchedGrid = form->GridHandle();
+    watchedTable = &form->Gitter;
+    const HWINEVENTHOOK watch = WatchInContext();
+    ASSERT_NE(watch, nullptr);
+    events.clear();
+    eventsBeforeTheBoxClosed = 0;
+    {
+        harness::BoxAnswerer user(form->Handle());
+        watchedBox = &user;
+        Choose('O', 'N');
+        ASSERT_TRUE(Pump([&] { return user.Seen(); })) << "no error box";
+        ASSERT_TRUE(Seen(OnGrid(EVENT_OBJECT_REORDER, CHILDID_SELF)));
+        Pump([] { return false; }, 300);
+        watchedBox = nullptr;
+        EXPECT_EQ(user.text, "Ung\xFCltige Gleitkommaoperation.");
+        EXPECT_EQ(user.Count(), 1);
+    }
+    UnhookWinEvent(watch);
+    watchedTable = nullptr;
+    EXPECT_EQ(eventsBeforeTheBoxClosed, 0);
+    // The selection is told as the form is enabled again; the focus comes back from the box
+    // right after, and with it the window's own FOCUS (CHILDID_SELF) and the grid's for its row.
+    const std::vector<Event> once{OnGrid(EVENT_OBJECT_REORDER, CHILDID_SELF), OnGrid(EVENT_OBJECT_SELECTION, 1),
+                                  OnGrid(EVENT_OBJECT_FOCUS, CHILDID_SELF), OnGrid(EVENT_OBJECT_FOCUS, 1)};
+    EXPECT_EQ(GridEvents(EVENT_OBJECT_REORDER, EVENT_OBJECT_SELECTION), once);
+}
+
+// A late-bound client (a scripting host) asks through IDispatch, by name: the grid's own
+// answers through the Accessibility type library, never those of the plain client area the
+// standard object stands for; without the library, IDispatch's answers for unknown members.
 TEST_F(AccessibilityTest, LateBoundCallsGetTheGridsAnswerOrNone)
 {
     Start();
@@ -325,21 +470,67 @@ TEST_F(AccessibilityTest, LateBoundCallsGetTheGridsAnswerOrNone)
     ASSERT_EQ(grid->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(&dispatch)), S_OK);
     UINT typeInfos = 99;
     EXPECT_EQ(dispatch->GetTypeInfoCount(&typeInfos), S_OK);
-    EXPECT_EQ(typeInfos, 0u);
+    EXPECT_EQ(typeInfos, 1u);
+    wchar_t accName[] = L"accName";
+    LPOLESTR names[] = {accName};
+    DISPID id = 0;
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, DISPID_ACC_NAME);
     const struct {
         DISPID member;
-        long answer;
-    } properties[] = {{DISPID_ACC_CHILDCOUNT, 4}, {DISPID_ACC_ROLE, ROLE_SYSTEM_LIST}};
+        long child;  // the argument; -1 for none
+        VARTYPE type;
+        std::string answer;
+    } properties[] = {
+        {DISPID_ACC_CHILDCOUNT, -1, VT_I4, "4"},
+        {DISPID_ACC_ROLE, CHILDID_SELF, VT_I4, std::to_string(ROLE_SYSTEM_LIST)},
+        {DISPID_ACC_NAME, CHILDID_SELF, VT_BSTR,
+         Mtools::ComputerName() + ": \xDC"
+                                  "bersicht der Laufwerke"},
+        {DISPID_ACC_NAME, 1, VT_BSTR, "C:, TYP: CD-Rom"},
+    };
     for (const auto& property : properties) {
-        VARIANT self = Child(CHILDID_SELF), result{};
-        DISPPARAMS arguments{&self, nullptr, property.member == DISPID_ACC_ROLE ? 1u : 0u, 0};
-        const HRESULT answer =
-            dispatch->Invoke(property.member, IID_NULL, 0, DISPATCH_PROPERTYGET, &arguments, &result, nullptr, nullptr);
-        if (answer == S_OK)
-            EXPECT_EQ(ChildOf(answer, result), property.answer) << property.member;
-        else
-            EXPECT_EQ(answer, E_NOTIMPL) << property.member;
+        VARIANT child = Child(property.child), result{};
+        DISPPARAMS arguments{&child, nullptr, property.child < 0 ? 0u : 1u, 0};
+        EXPECT_EQ(
+            dispatch->Invoke(property.member, IID_NULL, 0, DISPATCH_PROPERTYGET, &arguments, &result, nullptr, nullptr),
+            S_OK)
+            << property.member;
+        EXPECT_EQ(result.vt, property.type) << property.member;
+        char text[1024] = {};
+        if (result.vt == VT_BSTR)
+            WideCharToMultiByte(CP_ACP, 0, result.bstrVal, -1, text, sizeof text, nullptr, nullptr);
+        EXPECT_EQ(result.vt == VT_I4 ? std::to_string(result.lVal) : std::string(text), property.answer)
+            << property.member;
+        VariantClear(&result);
     }
+    dispatch->Release();
+    grid->Release();
+
+    // The library's registration pointing at no file, as on a system where it went missing.
+    const std::string version = std::string("TypeLib\\{1EA4DBF0-3C3B-11CF-810C-00AA00389B71}\\1.1\\0\\") +
+                                (sizeof(void*) == 8 ? "win64" : "win32");
+    char library[MAX_PATH] = {};
+    LONG size = sizeof library;
+    ASSERT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, version.c_str(), library, &size), ERROR_SUCCESS);
+    const char missing[] = "C:\\windows\\system32\\fehlt.dll";
+    RegSetValueA(HKEY_CLASSES_ROOT, version.c_str(), REG_SZ, missing, sizeof missing - 1);
+    DestroyForm();
+    Start();  // a new grid, whose object has not looked for the library yet
+    grid = Object(form->GridHandle());
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(&dispatch)), S_OK);
+    typeInfos = 99;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&typeInfos), S_OK);
+    EXPECT_EQ(typeInfos, 0u);
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(id, DISPID_UNKNOWN);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT result{};
+    EXPECT_EQ(
+        dispatch->Invoke(DISPID_ACC_CHILDCOUNT, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+        DISP_E_MEMBERNOTFOUND);
+    RegSetValueA(HKEY_CLASSES_ROOT, version.c_str(), REG_SZ, library, static_cast<DWORD>(std::strlen(library)));
     dispatch->Release();
     grid->Release();
 }

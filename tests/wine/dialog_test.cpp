@@ -145,7 +145,17 @@ struct Seen {
     bool placed = false;
     std::string preselected;
     std::string folderWhileOpen = "?";
+    bool taskbarButton = false;
 };
+
+// What the task bar shows a button for: a visible top-level window that nobody owns and that
+// is no tool window. A dialog owned by a window with a button is reached through it.
+bool HasTaskbarButton(HWND dialog)
+{
+    const HWND owner = GetAncestor(dialog, GA_ROOTOWNER);
+    return owner != nullptr && IsWindowVisible(owner) && GetWindow(owner, GW_OWNER) == nullptr &&
+           (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0;
+}
 
 class DialogTest : public WindowTest {
 protected:
@@ -184,6 +194,7 @@ protected:
             GetWindowRect(dialog, &rect);
             const Point expected = DialogPosition(monitorForDialog, rect.right - rect.left, rect.bottom - rect.top);
             s.placed = rect.left == expected.x && rect.top == expected.y;
+            s.taskbarButton = HasTaskbarButton(dialog);
             const InputOf formInput(dialog);
             for (int step = 0; step < chooseType; ++step) {
                 SetFocus(FileTypeBox(dialog));
@@ -277,17 +288,20 @@ TEST_F(DialogTest, ExistingFileIsReplacedAndTheFileTypeIsRemembered)
 
 // /automatik: megabytes and local disks only, the dialog on the first monitor during
 // start-up, and the end of the run whether the user saves or cancels; the heartbeat names
-// the file chosen, and a cancelled dialog leaves none.
+// the file chosen, and a cancelled dialog leaves none. The form is not shown yet: the run's
+// task-bar button is what leads a user working at other windows to the dialog.
 TEST_F(DialogTest, AutomatikExportsAndEndsTheRun)
 {
     for (const std::string name : {"D:\\auto.txt", ""}) {
         quit = false;
         reported.events.clear();
         monitorForDialog = MonitorOf(nullptr);
+        ShowWindow(Application::Window(), SW_HIDE);  // as in a process of its own
         UseSaveDialog(name);
         Start({"/automatik"});
         WaitForUser();
         EXPECT_TRUE(seen.placed) << name;
+        EXPECT_TRUE(seen.taskbarButton) << name;
         EXPECT_TRUE(Pump([&] { return quit; })) << name;
         EXPECT_TRUE(form->Checked(MenuId::lokal));
         EXPECT_TRUE(form->Checked(MenuId::Mbytes));

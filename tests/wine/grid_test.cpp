@@ -593,19 +593,53 @@ TEST_F(GridTest, HorizontalScrollingKeepsTheDriveColumn)
     EXPECT_EQ(BarInfo(SB_HORZ).nPos, 0);
 }
 
+// The grid's EVENT_OBJECT_FOCUS children, as an out-of-context hook hears them.
+HWND focusWatched = nullptr;
+std::vector<LONG> focusEvents;
+
+void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG child, DWORD, DWORD) noexcept
+{
+    if (window != focusWatched) return;
+    try {
+        focusEvents.push_back(child);
+    } catch (...) {
+        // Out of memory: the event is missed, and the test says so.
+    }
+}
+
+void TakeMessages()
+{
+    for (int i = 0; i < 10; ++i) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        Sleep(10);
+    }
+}
+
+// The rows that go take the current row along: the focus moves to the last row left, and to
+// the list itself (CHILDID_SELF) once none is left, so that a reader points at nothing gone.
 TEST_F(GridTest, SelectionStaysInsideAShrinkingTable)
 {
     Open(25, 80);
     Press(VK_DOWN);
     Press(VK_END, true);
     ASSERT_EQ(Grid::SelectedRows(grid), (Range{2, 24}));
+    SetFocus(grid);
+    focusWatched = grid;
+    const HWINEVENTHOOK hook = Callbacks::HookWinEvents(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, RecordFocus,
+                                                        GetCurrentProcessId(), WINEVENT_OUTOFCONTEXT);
     const struct {
         int rows;
         Range expected;
-    } steps[] = {{10, {2, 9}}, {3, {2, 2}}, {1, {0, 0}}, {4, {1, 1}}};
+        LONG focus;
+    } steps[] = {{10, {2, 9}, 9}, {3, {2, 2}, 2}, {1, {0, 0}, CHILDID_SELF}, {4, {1, 1}, 1}};
     for (const auto& step : steps) {
+        TakeMessages();
+        focusEvents.clear();
         table.SetRowCount(step.rows);
         Resize(step.rows * 20);
+        TakeMessages();
+        EXPECT_EQ(focusEvents, std::vector<LONG>{step.focus}) << step.rows << " rows";
         EXPECT_EQ(Grid::SelectedRows(grid), step.expected) << step.rows << " rows";
         EXPECT_EQ(Grid::TopRow(grid), 1) << step.rows << " rows";
         EXPECT_FALSE(HasBar(WS_VSCROLL)) << step.rows << " rows";
@@ -614,6 +648,7 @@ TEST_F(GridTest, SelectionStaysInsideAShrinkingTable)
         EXPECT_LE(afterDown.last, step.rows - 1) << step.rows << " rows";
         Press(VK_UP);
     }
+    UnhookWinEvent(hook);
 }
 
 // A bar erased with a brush and then drawn over flickers at every change of a text: its

@@ -180,6 +180,24 @@ TEST_F(WindowTest, CtrlCCopiesTheSelectedRowsWithTheHeader)
     }
 }
 
+// WM_COMMAND runs a menu command for a menu (notification 0) or an accelerator (1) only: a
+// control's notification that happens to carry a menu item's id does nothing.
+TEST_F(WindowTest, AControlsNotificationWithAMenuIdChangesNothing)
+{
+    Start();
+    const auto control = reinterpret_cast<LPARAM>(form->StatusBar1);
+    const struct {
+        int id;
+        WORD code;
+    } notifications[] = {{MenuId::lokal, 0}, {MenuId::lokal, 1}, {MenuId::Beenden1, 0}, {MenuId::Beenden1, 1}};
+    for (const auto& n : notifications) SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(n.id, n.code), control);
+    Pump([] { return false; }, 200);
+    EXPECT_FALSE(form->Checked(MenuId::lokal));
+    EXPECT_FALSE(quit);
+    SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(MenuId::lokal, 0), 0);  // as the menu sends it
+    EXPECT_TRUE(form->Checked(MenuId::lokal));
+}
+
 // An option turned on by a switch in an interactive run is stored by the close box.
 TEST_F(WindowTest, CloseBoxWritesTheSettings)
 {

@@ -1,0 +1,93 @@
+// accSelect on a list with one run of selected rows, and what a refresh announces.
+#include "accessible_logic.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Run {
+    int first = 0;  // 0: no row
+    int last = 0;
+    bool Empty() const { return first == 0; }
+};
+
+Run Between(int a, int b) { return {std::min(a, b), std::max(a, b)}; }
+
+bool Contains(Run run, int row) { return !run.Empty() && row >= run.first && row <= run.last; }
+
+// Both runs as one, where they touch or overlap.
+std::optional<Run> Joined(Run run, Run added)
+{
+    if (run.Empty()) return added;
+    if (added.first > run.last + 1 || added.last < run.first - 1) return std::nullopt;
+    return Run{std::min(run.first, added.first), std::max(run.last, added.last)};
+}
+
+// The run without the rows of `removed`, where what stays is one run.
+std::optional<Run> Without(Run run, Run removed)
+{
+    if (run.Empty() || removed.first > run.last || removed.last < run.first) return run;
+    const bool keepsHead = run.first<removed.first, keepsTail = run.last> removed.last;
+    if (keepsHead && keepsTail) return std::nullopt;
+    if (keepsHead) return Run{run.first, removed.first - 1};
+    if (keepsTail) return Run{removed.last + 1, run.last};
+    return Run{};
+}
+
+std::optional<Run> SelectedAfter(const ListSelection& current, long change, int row)
+{
+    using namespace SelectFlag;
+    const Run selected{current.first, current.last}, one{row, row};
+    const Run extension = Between(current.anchor, row);
+    switch (change) {
+    case 0: return selected;
+    case TakeSelection: return one;
+    case AddSelection: return Joined(selected, one);
+    case RemoveSelection: return Without(selected, one);
+    // Alone, the rows up to the anchor take the anchor's state.
+    case ExtendSelection:
+        return Contains(selected, current.anchor) ? Joined(selected, extension) : Without(selected, extension);
+    case ExtendSelection | AddSelection: return Joined(selected, extension);
+    case ExtendSelection | RemoveSelection: return Without(selected, extension);
+    default: return std::nullopt;  // TAKESELECTION with another, or ADD with REMOVE
+    }
+}
+
+std::string NameOf(const std::vector<std::string>& rows, int row)
+{
+    const auto index = static_cast<std::size_t>(row - 1);
+    return row >= 1 && index < rows.size() ? rows[index] : std::string();
+}
+
+}  // namespace
+
+std::optional<ListSelection> SelectRow(const ListSelection& current, long flags, int row)
+{
+    using namespace SelectFlag;
+    if ((flags & ~(TakeFocus | TakeSelection | ExtendSelection | AddSelection | RemoveSelection)) != 0)
+        return std::nullopt;
+    const long change = flags & ~TakeFocus;
+    const std::optional<Run> selected = SelectedAfter(current, change, row);
+    if (!selected) return std::nullopt;
+    ListSelection next = current;
+    next.first = selected->first;
+    next.last = selected->last;
+    if ((flags & TakeFocus) != 0) {
+        next.focus = row;
+        if ((change & ExtendSelection) == 0) next.anchor = row;
+    }
+    return next;
+}
+
+RefreshAnnouncement AnnounceRefresh(const std::vector<std::string>& toldRows, int toldFocus,
+                                    const std::vector<std::string>& rows, int focus)
+{
+    if (rows == toldRows) return {};
+    RefreshAnnouncement said;
+    said.reorder = true;
+    // The focused row moved, or stands for another drive now.
+    if (focus == toldFocus && NameOf(toldRows, focus) == NameOf(rows, focus)) return said;
+    said.focus = focus;
+    said.selection = focus != 0;
+    return said;
+}

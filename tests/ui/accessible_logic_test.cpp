@@ -1,0 +1,72 @@
+// What a client's accSelect does to the grid's rows, and what a refresh tells clients.
+#include "ui/accessible_logic.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace SelectFlag;
+
+// Rows 2 and 3 selected with Shift+Down from row 2: the anchor on 2, the focus on 3.
+constexpr ListSelection kRun{2, 3, 2, 3};
+
+TEST(AccessibleLogic, SelectRowFollowsTheFlagsAndKeepsOneRun)
+{
+    const struct {
+        const char* what;
+        ListSelection current;
+        long flags;
+        int row;
+        std::optional<ListSelection> expected;
+    } cases[] = {
+        {"focus alone moves focus and anchor, not the selection", kRun, TakeFocus, 5, ListSelection{5, 5, 2, 3}},
+        {"selection alone leaves focus and anchor", kRun, TakeSelection, 5, ListSelection{2, 3, 5, 5}},
+        {"both: a click", kRun, TakeFocus | TakeSelection, 5, ListSelection{5, 5, 5, 5}},
+        {"extend with focus: Shift and a click keep the anchor", kRun, ExtendSelection | TakeFocus, 5,
+         ListSelection{2, 5, 2, 5}},
+        {"extend from a selected anchor selects up to the row", kRun, ExtendSelection, 1, ListSelection{2, 3, 1, 3}},
+        {"extend from an unselected anchor unselects up to the row",
+         {5, 5, 2, 3},
+         ExtendSelection,
+         3,
+         ListSelection{5, 5, 2, 2}},
+        {"extend and add", kRun, ExtendSelection | AddSelection, 5, ListSelection{2, 3, 2, 5}},
+        {"extend and remove can leave nothing selected", kRun, ExtendSelection | RemoveSelection, 3,
+         ListSelection{2, 3, 0, 0}},
+        {"extend and add across a gap", {1, 1, 4, 4}, ExtendSelection | AddSelection, 2, std::nullopt},
+        {"add next to the run", kRun, AddSelection | TakeFocus, 4, ListSelection{4, 4, 2, 4}},
+        {"add to nothing selected", {2, 2, 0, 0}, AddSelection, 4, ListSelection{2, 2, 4, 4}},
+        {"add across a gap", kRun, AddSelection, 5, std::nullopt},
+        {"remove the run's end", kRun, RemoveSelection, 3, ListSelection{2, 3, 2, 2}},
+        {"remove a row that is not selected", kRun, RemoveSelection, 5, kRun},
+        {"remove from the run's middle", {2, 4, 2, 4}, RemoveSelection, 3, std::nullopt},
+        {"no flag does nothing", kRun, 0, 5, kRun},
+        {"take and add", kRun, TakeSelection | AddSelection, 4, std::nullopt},
+        {"take and remove", kRun, TakeSelection | RemoveSelection, 3, std::nullopt},
+        {"take and extend", kRun, TakeSelection | ExtendSelection, 4, std::nullopt},
+        {"add and remove", kRun, AddSelection | RemoveSelection, 4, std::nullopt},
+        {"a flag MSAA does not know", kRun, 0x20 | TakeFocus, 4, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SelectRow(c.current, c.flags, c.row), c.expected) << c.what;
+}
+
+TEST(AccessibleLogic, ARefreshAnnouncesTheRowsAndWhereTheFocusNowIs)
+{
+    const std::vector<std::string> drives{"C:, TYP: CD-Rom", "D:, Name: DATEN", "E:, Name: NETZ"};
+    const struct {
+        const char* what;
+        std::vector<std::string> rows;
+        int focus;
+        RefreshAnnouncement expected;
+    } cases[] = {
+        {"nothing changed", drives, 2, {}},
+        {"another row changed", {"C:, TYP: CD-Rom", "D:, Name: DATEN", "E:"}, 2, {true, std::nullopt, false}},
+        {"the focused row changed", {"C:, TYP: CD-Rom", "D:", "E:, Name: NETZ"}, 2, {true, 2, true}},
+        {"the focused row went: the focus moved up", {"C:, TYP: CD-Rom"}, 1, {true, 1, true}},
+        {"the last row went: the list itself has the focus", {}, 0, {true, 0, false}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AnnounceRefresh(drives, 2, c.rows, c.focus), c.expected) << c.what;
+    EXPECT_EQ(AnnounceRefresh({}, 0, drives, 1), (RefreshAnnouncement{true, 1, true})) << "rows again";
+}
+
+}  // namespace
