@@ -44,9 +44,16 @@ struct RefreshAnnouncement {
 RefreshAnnouncement AnnounceRefresh(const std::vector<std::string>& toldRows, int toldFocus,
                                     const std::vector<std::string>& rows, int focus);
 
-// An event a list raises for clients, MSAA's EVENT_OBJECT_ of that name, and the child it
-// names: a row, or 0 (CHILDID_SELF) for the list itself.
-enum class ListEvent { Focus, Selection, SelectionAdd, SelectionRemove, SelectionWithin, Reorder };
+// An event a list raises for clients, with MSAA's EVENT_OBJECT_ value of that name
+// (winuser.h), and the child it names: a row, or 0 (CHILDID_SELF) for the list itself.
+enum class ListEvent : unsigned long {
+    Reorder = 0x8004,
+    Focus = 0x8005,
+    Selection = 0x8006,
+    SelectionAdd = 0x8007,
+    SelectionRemove = 0x8008,
+    SelectionWithin = 0x8009,
+};
 struct Told {
     ListEvent event;
     int child;

@@ -259,6 +259,12 @@ std::optional<Cell> Model::HitTest(Point point) const
     return Cell{*col, row};
 }
 
+int Model::RowAt(Point point) const
+{
+    const std::optional<Cell> cell = HitTest(point);
+    return cell && cell->row >= 1 ? cell->row : 0;
+}
+
 Box Model::RowBox(int row) const
 {
     const int top = (row - topRow_ + 1) * RowPitch;
@@ -268,5 +274,12 @@ Box Model::RowBox(int row) const
 }
 
 bool Model::Offscreen(int row, Extent client) const { return row < topRow_ || RowBox(row).top >= client.height; }
+
+std::optional<Box> Model::FocusFrame(Extent client) const
+{
+    if (Caret() < topRow_) return std::nullopt;
+    const Box row = RowBox(Caret());
+    return Box{FixedWidth(), row.top, std::min(row.right, client.width), row.bottom};
+}
 
 }  // namespace Grid

@@ -116,10 +116,15 @@ public:
 
     // Each cell owns the grid lines to its right and below it; nothing outside the cells.
     std::optional<Cell> HitTest(Point point) const;
+    // The data row under a point; 0 for none.
+    int RowAt(Point point) const;
     // Where a row is drawn, or would be once scrolled into view: below the header, from the
     // drive column to the end of the last column.
     Box RowBox(int row) const;
     bool Offscreen(int row, Extent client) const;
+    // The caret row's data cells, as far as the client area goes: where the focus frame is
+    // drawn; none while the row is scrolled away above or there are no data rows.
+    std::optional<Box> FocusFrame(Extent client) const;
 
 private:
     Change SetSelection(const ListSelection& next, Extent client);

@@ -3,8 +3,10 @@
 #include "grid_win.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <oleacc.h>
@@ -48,7 +50,7 @@ struct State final : AccessibleSource {
     std::string ItemName(int item) const override { return RowName(model.Table(), item); }
     long ItemState(int item) const override;
     RECT ItemRect(int item) const override;
-    int ItemAt(POINT point) const override;
+    int ItemAt(POINT point) const override { return model.RowAt({point.x, point.y}); }
     int FocusedItem() const override { return model.Caret(); }
     std::vector<int> SelectedItems() const override;
     HRESULT Select(long flags, int item) override;
@@ -66,14 +68,12 @@ struct State final : AccessibleSource {
 
 State* StateOf(HWND grid) noexcept { return ControlState<State>(grid); }
 
-Extent ClientSize(HWND grid) noexcept
+Extent ClientSize(const State& state) noexcept
 {
     RECT client{};
-    GetClientRect(grid, &client);
+    GetClientRect(state.window, &client);
     return {client.right, client.bottom};
 }
-
-Extent ClientSize(const State& state) noexcept { return ClientSize(state.window); }
 
 int BarOf(Bar bar) { return bar == Bar::Horizontal ? SB_HORZ : SB_VERT; }
 
@@ -91,73 +91,58 @@ void LayOutScrollBars(State& state)
                        client.height + ((style & WS_HSCROLL) ? bars.height : 0)};
     const Extent room = state.model.CellRoom(whole, bars);
     for (const auto& [bar, along] : {std::pair{Bar::Vertical, room.height}, std::pair{Bar::Horizontal, room.width}}) {
-        const BarSettings settings = state.model.FitBar(bar, along);
-        SCROLLINFO info{sizeof info,
-                        SIF_RANGE | SIF_PAGE | SIF_POS,
-                        0,
-                        settings.max,
-                        static_cast<UINT>(settings.page),
-                        settings.pos,
-                        0};
+        const BarSettings set = state.model.FitBar(bar, along);
+        SCROLLINFO info{
+            sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, set.max, static_cast<UINT>(set.page), set.pos, 0};
         // A page larger than the range hides the bar (no SIF_DISABLENOSCROLL).
         SetScrollInfo(state.window, BarOf(bar), &info, TRUE);
     }
     state.layingOutBars = false;
 }
 
-void SetScrollPos(const State& state, Bar bar)
+void MoveThumb(const State& state, Bar bar)
 {
     const int first = bar == Bar::Horizontal ? state.model.LeftCol() : state.model.TopRow();
     SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, first - 1, 0};
     SetScrollInfo(state.window, BarOf(bar), &info, TRUE);
 }
 
-constexpr DWORD EventOf(ListEvent event)
-{
-    switch (event) {
-    case ListEvent::Focus: return EVENT_OBJECT_FOCUS;
-    case ListEvent::Selection: return EVENT_OBJECT_SELECTION;
-    case ListEvent::SelectionAdd: return EVENT_OBJECT_SELECTIONADD;
-    case ListEvent::SelectionRemove: return EVENT_OBJECT_SELECTIONREMOVE;
-    case ListEvent::SelectionWithin: return EVENT_OBJECT_SELECTIONWITHIN;
-    case ListEvent::Reorder: return EVENT_OBJECT_REORDER;
-    }
-    return 0;
-}
+// The model's events carry MSAA's values.
+static_assert(static_cast<DWORD>(ListEvent::Reorder) == EVENT_OBJECT_REORDER &&
+              static_cast<DWORD>(ListEvent::Focus) == EVENT_OBJECT_FOCUS &&
+              static_cast<DWORD>(ListEvent::Selection) == EVENT_OBJECT_SELECTION &&
+              static_cast<DWORD>(ListEvent::SelectionAdd) == EVENT_OBJECT_SELECTIONADD &&
+              static_cast<DWORD>(ListEvent::SelectionRemove) == EVENT_OBJECT_SELECTIONREMOVE &&
+              static_cast<DWORD>(ListEvent::SelectionWithin) == EVENT_OBJECT_SELECTIONWITHIN);
 
 // What the model changed: the bars' positions, the picture, and the events for clients. The
 // focus goes to the current row, or to the list itself (CHILDID_SELF) once it has no rows,
 // while the grid has it.
 void Apply(const State& state, const Change& change)
 {
-    if (change.rowsScrolled) SetScrollPos(state, Bar::Vertical);
-    if (change.colsScrolled) SetScrollPos(state, Bar::Horizontal);
+    if (change.rowsScrolled) MoveThumb(state, Bar::Vertical);
+    if (change.colsScrolled) MoveThumb(state, Bar::Horizontal);
     if (change.repaint) InvalidateRect(state.window, nullptr, FALSE);
     for (const Told& told : change.told)
         if (told.event != ListEvent::Focus || GetFocus() == state.window)
-            state.accessible.Notify(EventOf(told.event), told.child);
+            state.accessible.Notify(static_cast<DWORD>(told.event), told.child);
 }
+
+constexpr std::pair<int, ScrollCommand> kScrollCommands[] = {
+    {SB_LINEUP, ScrollCommand::LineBack}, {SB_LINEDOWN, ScrollCommand::LineOn}, {SB_PAGEUP, ScrollCommand::PageBack},
+    {SB_PAGEDOWN, ScrollCommand::PageOn}, {SB_TOP, ScrollCommand::Start},       {SB_BOTTOM, ScrollCommand::End}};
 
 void OnScroll(State& state, int bar, int code)
 {
     const Bar along = bar == SB_HORZ ? Bar::Horizontal : Bar::Vertical;
     const Extent client = ClientSize(state);
-    switch (code) {
-    case SB_LINEUP: Apply(state, state.model.Scroll(along, ScrollCommand::LineBack, client)); break;
-    case SB_LINEDOWN: Apply(state, state.model.Scroll(along, ScrollCommand::LineOn, client)); break;
-    case SB_PAGEUP: Apply(state, state.model.Scroll(along, ScrollCommand::PageBack, client)); break;
-    case SB_PAGEDOWN: Apply(state, state.model.Scroll(along, ScrollCommand::PageOn, client)); break;
-    case SB_TOP: Apply(state, state.model.Scroll(along, ScrollCommand::Start, client)); break;
-    case SB_BOTTOM: Apply(state, state.model.Scroll(along, ScrollCommand::End, client)); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-        // The message's 16-bit position would truncate; the bar's own is 32 bits.
-        SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-        GetScrollInfo(state.window, bar, &info);
-        Apply(state, state.model.ScrollTo(along, info.nTrackPos + 1, client));
-        break;
-    }
-    }
+    for (const auto& [scrollCode, command] : kScrollCommands)
+        if (code == scrollCode) Apply(state, state.model.Scroll(along, command, client));
+    if (code != SB_THUMBTRACK && code != SB_THUMBPOSITION) return;
+    // The message's 16-bit position would truncate; the bar's own is 32 bits.
+    SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    GetScrollInfo(state.window, bar, &info);
+    Apply(state, state.model.ScrollTo(along, info.nTrackPos + 1, client));
 }
 
 // Returns false when there is nothing to scroll, so DefWindowProc hands the wheel to the parent.
@@ -184,27 +169,18 @@ bool FocusCuesHidden(const State& state)
     return (SendMessageA(state.window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
 }
 
-std::optional<Key> KeyOf(WPARAM key)
-{
-    switch (key) {
-    case VK_LEFT: return Key::Left;
-    case VK_RIGHT: return Key::Right;
-    case VK_UP: return Key::Up;
-    case VK_DOWN: return Key::Down;
-    case VK_PRIOR: return Key::PageUp;
-    case VK_NEXT: return Key::PageDown;
-    case VK_HOME: return Key::Home;
-    case VK_END: return Key::End;
-    default: return std::nullopt;
-    }
-}
+// The keys the grid takes; DefWindowProc gets the others.
+constexpr std::pair<WPARAM, Key> kKeys[] = {{VK_LEFT, Key::Left}, {VK_RIGHT, Key::Right},  {VK_UP, Key::Up},
+                                            {VK_DOWN, Key::Down}, {VK_PRIOR, Key::PageUp}, {VK_NEXT, Key::PageDown},
+                                            {VK_HOME, Key::Home}, {VK_END, Key::End}};
 
 bool OnKeyDown(State& state, WPARAM key)
 {
     ShowFocusCues(state);
-    const std::optional<Key> pressed = KeyOf(key);
-    if (!pressed) return false;
-    Apply(state, state.model.Press(*pressed, GetKeyState(VK_SHIFT) < 0, ClientSize(state)));
+    const auto* found =
+        std::find_if(std::begin(kKeys), std::end(kKeys), [key](const auto& k) { return k.first == key; });
+    if (found == std::end(kKeys)) return false;
+    Apply(state, state.model.Press(found->second, GetKeyState(VK_SHIFT) < 0, ClientSize(state)));
     return true;
 }
 
@@ -274,10 +250,9 @@ void PaintCell(const State& state, HDC dc, Cell cell, int x, int y)
 // A dotted frame round the caret row's data cells while the grid has the keyboard focus.
 void PaintFocus(const State& state, HDC dc, SIZE client)
 {
-    const Model& model = state.model;
-    if (model.Caret() < model.TopRow()) return;  // scrolled out of view, or no data rows
-    const Box row = model.RowBox(model.Caret());
-    const RECT frame{model.FixedWidth(), row.top, std::min<int>(row.right, client.cx), row.bottom};
+    const std::optional<Box> box = state.model.FocusFrame({client.cx, client.cy});
+    if (!box) return;
+    const RECT frame{box->left, box->top, box->right, box->bottom};
     // DrawFocusRect inverts a dotted pattern made of the text and background colours.
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
@@ -322,7 +297,7 @@ long State::ItemState(int item) const
     long flags = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
     if (model.IsSelected(item)) flags |= STATE_SYSTEM_SELECTED;
     if (item == model.Caret() && GetFocus() == window) flags |= STATE_SYSTEM_FOCUSED;
-    if (model.Offscreen(item, ClientSize(window))) flags |= STATE_SYSTEM_OFFSCREEN;
+    if (model.Offscreen(item, ClientSize(*this))) flags |= STATE_SYSTEM_OFFSCREEN;
     return flags;
 }
 
@@ -338,17 +313,11 @@ std::vector<int> State::SelectedItems() const
 // of the focused row.
 HRESULT State::Select(long flags, int item)
 {
-    const std::optional<Change> change = model.Select(flags, item, ClientSize(window));
+    const std::optional<Change> change = model.Select(flags, item, ClientSize(*this));
     if (!change) return E_INVALIDARG;
     Apply(*this, *change);
     if ((flags & SelectFlag::TakeFocus) != 0 && GetFocus() != window) SetFocus(window);
     return S_OK;
-}
-
-int State::ItemAt(POINT point) const
-{
-    const std::optional<Cell> cell = model.HitTest({point.x, point.y});
-    return cell && cell->row >= 1 ? cell->row : 0;
 }
 
 // ---- The window procedure -------------------------------------------------------------
