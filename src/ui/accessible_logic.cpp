@@ -1,9 +1,14 @@
-// accSelect on a list with one run of selected rows, and what a refresh announces.
+// accSelect on a list with one run of selected rows, and what a change of it or a refresh
+// announces.
 #include "accessible_logic.h"
 
 #include <algorithm>
 
 namespace {
+
+// Up to this many rows joining or leaving the selection at once are told one by one; a
+// larger change as one EVENT_OBJECT_SELECTIONWITHIN, after which clients read the selection.
+constexpr int kSelectionChangesTold = 20;
 
 struct Run {
     int first = 0;  // 0: no row
@@ -90,4 +95,28 @@ RefreshAnnouncement AnnounceRefresh(const std::vector<std::string>& toldRows, in
     said.focus = focus;
     said.selection = focus != 0;
     return said;
+}
+
+std::vector<Told> TellSelection(const ListSelection& now)
+{
+    if (now.first == 0) return {};
+    if (now.first == now.last) return {{ListEvent::Selection, now.first}};
+    return {{ListEvent::SelectionWithin, 0}};
+}
+
+std::vector<Told> TellSelectionChange(const ListSelection& before, const ListSelection& now, int rowCount)
+{
+    std::vector<Told> told;
+    if (now.focus != before.focus) told.push_back({ListEvent::Focus, now.focus});
+    const Run was{before.first, before.last}, is{now.first, now.last};
+    if (is.first == was.first && is.last == was.last) return told;
+    const bool single = !is.Empty() && is.first == is.last;
+    std::vector<Told> changes;
+    for (int row = 1; row <= rowCount && !single; ++row) {
+        if (Contains(was, row) && !Contains(is, row)) changes.push_back({ListEvent::SelectionRemove, row});
+        if (!Contains(was, row) && Contains(is, row)) changes.push_back({ListEvent::SelectionAdd, row});
+    }
+    if (single || static_cast<int>(changes.size()) > kSelectionChangesTold) changes = TellSelection(now);
+    told.insert(told.end(), changes.begin(), changes.end());
+    return told;
 }

@@ -1,5 +1,5 @@
 // What a list of rows does for accessibility clients, the portable part: the selection a
-// client's accSelect leaves, and what a refresh of the rows announces.
+// client's accSelect leaves, and what a change of the selection or a refresh announces.
 #pragma once
 
 #include <optional>
@@ -43,3 +43,27 @@ struct RefreshAnnouncement {
 };
 RefreshAnnouncement AnnounceRefresh(const std::vector<std::string>& toldRows, int toldFocus,
                                     const std::vector<std::string>& rows, int focus);
+
+// An event a list raises for clients, with MSAA's EVENT_OBJECT_ value of that name
+// (winuser.h), and the child it names: a row, or 0 (CHILDID_SELF) for the list itself.
+enum class ListEvent : unsigned long {
+    Reorder = 0x8004,
+    Focus = 0x8005,
+    Selection = 0x8006,
+    SelectionAdd = 0x8007,
+    SelectionRemove = 0x8008,
+    SelectionWithin = 0x8009,
+};
+struct Told {
+    ListEvent event;
+    int child;
+    bool operator==(const Told&) const = default;
+};
+
+// The selected run as a whole: one row (EVENT_OBJECT_SELECTION means "only this one is
+// selected now"), or a run whose rows clients read again; nothing for none.
+std::vector<Told> TellSelection(const ListSelection& now);
+// What clients hear when the selection of a list of `rowCount` rows goes from `before` to
+// `now`: the focus where it moved, then the rows that joined or left the run as MSAA defines
+// the events, or the run anew where a single row is left or too many rows changed at once.
+std::vector<Told> TellSelectionChange(const ListSelection& before, const ListSelection& now, int rowCount);

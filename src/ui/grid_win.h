@@ -4,22 +4,13 @@
 
 #include <windows.h>
 
+#include "grid_model.h"
+
 class DriveTable;
 
 namespace Grid {
 
 inline constexpr const char* ClassName = "MerovantGrid";
-inline constexpr int RowHeight = 18;
-inline constexpr int LineWidth = 1;
-
-// A run of adjacent data rows, inclusive. Row 0 is the header and is never selected, so
-// {0, 0} means "nothing selected" (a table without data rows, or a client's accSelect took
-// the last selected row out).
-struct RowRange {
-    int first = 0;
-    int last = 0;
-    bool operator==(const RowRange&) const = default;
-};
 
 void Register(HINSTANCE instance);
 // The grid shows the table by reference: the table must outlive the window.
