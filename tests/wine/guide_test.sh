@@ -26,16 +26,17 @@ declare -rA RUN_HERE=(
     ["msiexec: entfernen"]=msiexec_lines_install_and_remove
     ["cmd: umstieg"]=move_from_1_0
 )
-# The guide's blocks that Wine cannot run, and why.
+# The blocks of the guide, and the recipes it moved to the reference, that Wine cannot run,
+# and why.
 declare -rA NOT_UNDER_WINE=(
     ["not-windows: sign"]="runs on Debian; the test package.reproducible_and_signed signs the same way"
     ["powershell: applocker"]="PowerShell and AppLocker"
     ["powershell: wdac"]="PowerShell and WDAC"
-    ["powershell: download"]="PowerShell and the Mark of the Web"
+    ["powershell: softwarefreigabe"]="PowerShell, Active Directory and SMB shares"
     ["powershell: sammelordner"]="PowerShell, Active Directory and SMB shares"
     ["powershell: kontingent"]="the File Server Resource Manager"
     ["cmd: aufbewahrung"]="forfiles"
-    ["cmd: sammelserver"]="winrm and wecutil, the event collector"
+    ["cmd: sammelserver"]="winrm, netsh's URL reservations and wecutil, the event collector"
     ["powershell: morgen-basis"]="PowerShell, Get-WinEvent on forwarded events and Active Directory"
     ["powershell: morgen-knapp"]="PowerShell and forwarded events"
     ["powershell: morgen-fehlt"]="PowerShell and forwarded events"
