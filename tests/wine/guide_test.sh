@@ -26,16 +26,17 @@ declare -rA RUN_HERE=(
     ["msiexec: entfernen"]=msiexec_lines_install_and_remove
     ["cmd: umstieg"]=move_from_1_0
 )
-# The guide's blocks that Wine cannot run, and why.
+# The blocks of the guide, and the recipes it moved to the reference, that Wine cannot run,
+# and why.
 declare -rA NOT_UNDER_WINE=(
     ["not-windows: sign"]="runs on Debian; the test package.reproducible_and_signed signs the same way"
     ["powershell: applocker"]="PowerShell and AppLocker"
     ["powershell: wdac"]="PowerShell and WDAC"
-    ["powershell: download"]="PowerShell and the Mark of the Web"
+    ["powershell: softwarefreigabe"]="PowerShell, Active Directory and SMB shares"
     ["powershell: sammelordner"]="PowerShell, Active Directory and SMB shares"
     ["powershell: kontingent"]="the File Server Resource Manager"
     ["cmd: aufbewahrung"]="forfiles"
-    ["cmd: sammelserver"]="winrm and wecutil, the event collector"
+    ["cmd: sammelserver"]="winrm, netsh's URL reservations and wecutil, the event collector"
     ["powershell: morgen-basis"]="PowerShell, Get-WinEvent on forwarded events and Active Directory"
     ["powershell: morgen-knapp"]="PowerShell and forwarded events"
     ["powershell: morgen-fehlt"]="PowerShell and forwarded events"
@@ -152,11 +153,12 @@ import_reg_file() {
 case_reg_file_import() { expect_reference_settings import_reg_file; }
 
 # Runs a block as a script of the prefix with Wine's cmd, beside the package the guide names
-# (C:\merovant-VERSION.msi, built from this build); prints the script's exit code.
+# (C:\merovant-VERSION.msi, built from this build), from C:\ or from the folder of drive_c
+# the second argument names; prints the script's exit code.
 run_block() {
     local rc=0
     save_block "$1" "$FX_PREFIX/drive_c/block.cmd"
-    (cd "$FX_PREFIX/drive_c" && exec wine cmd /c 'C:\block.cmd') </dev/null >"$FX_ROOT/cmd.out" 2>&1 || rc=$?
+    (cd "$FX_PREFIX/drive_c/${2:-}" && exec wine cmd /c 'C:\block.cmd') </dev/null >"$FX_ROOT/cmd.out" 2>&1 || rc=$?
     echo "$rc"
 }
 
@@ -233,11 +235,17 @@ case_move_from_1_0() {
     cp "$TASK_DEFINITION" "$FX_PREFIX/drive_c/aufgabe-1.0.xml"
     (cd "$FX_PREFIX/drive_c" && wine schtasks /Create /TN 'Merovant Tagesprotokoll' /XML 'C:\aufgabe-1.0.xml' /F) \
         </dev/null >"$FX_ROOT/schtasks.out" 2>&1 || { cat "$FX_ROOT/schtasks.out" >&2; fail "no 1.0 task"; }
-    run_block "cmd: umstieg" >/dev/null
+    # From another working folder: the script finds the package beside itself.
+    run_block "cmd: umstieg" windows >/dev/null
     [[ ! -e $FX_PREFIX/drive_c/Tools/Merovant ]] || fail "the 1.0 folder is left"
     ! key_exists "$SYSTEM_KEY" || fail "SYSTEM's settings are left"
     cmp -s "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Program Files/Merovant/merovant.exe" || { cat "$FX_ROOT/cmd.out" >&2; fail "the package is not installed"; }
     [[ -f $FX_PREFIX/drive_c/$TASK && $(registered Command) == "$INSTALLED" ]] || fail "the task is not the package's"
+    # A second run on this 32-bit Windows, where the package's folder is 1.1's old one, keeps
+    # the package.
+    run_block "cmd: umstieg" windows >/dev/null
+    cmp -s "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Program Files/Merovant/merovant.exe" || { cat "$FX_ROOT/cmd.out" >&2; fail "a second run removed the package"; }
+    [[ -f $FX_PREFIX/drive_c/$TASK ]] || fail "a second run removed the task"
 }
 
 run_case "$@"
