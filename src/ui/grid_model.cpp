@@ -190,7 +190,7 @@ Change Model::DragTo(int y, Extent client)
     else if (y >= client.height)
         row = topRow_ + Rows(table_).FullyShown(topRow_, client.height);
     else
-        row = topRow_ + (y - RowPitch) / RowPitch;
+        row = RowAtHeight(y);
     return MoveCaret(row, true, client);
 }
 
@@ -232,8 +232,8 @@ Change Model::AnnounceRows()
     Change change;
     if (said.reorder) change.told.push_back({ListEvent::Reorder, 0});
     if (said.focus) {
-        toldCaret_ = selection_.focus;
-        change.told.push_back({ListEvent::Focus, selection_.focus});
+        toldCaret_ = *said.focus;
+        change.told.push_back({ListEvent::Focus, *said.focus});
     }
     if (said.selection) {
         const std::vector<Told> selection = TellSelection(selection_);
@@ -254,10 +254,13 @@ std::optional<Cell> Model::HitTest(Point point) const
         x += cols.Size(index) + LineWidth;
         if (point.x < x) col = index;
     }
-    const int row = point.y < RowPitch ? 0 : topRow_ + (point.y - RowPitch) / RowPitch;
+    const int row = point.y < RowPitch ? 0 : RowAtHeight(point.y);
     if (!col || row > LastRow()) return std::nullopt;
     return Cell{*col, row};
 }
+
+// The row whose cells or the gap below them cover height `y`, below the header.
+int Model::RowAtHeight(int y) const { return topRow_ + (y - RowPitch) / RowPitch; }
 
 int Model::RowAt(Point point) const
 {

@@ -130,6 +130,7 @@ private:
     Change SetSelection(const ListSelection& next, Extent client);
     Change MoveCaret(int row, bool extend, Extent client);
     Change ShowRow(int row, Extent client);
+    int RowAtHeight(int y) const;
 
     const DriveTable& table_;
     // The keyboard and the mouse select from the anchor (where it began) to the caret, the

@@ -67,6 +67,16 @@ Input Refresh(int rows)
     };
 }
 
+// A refresh that gives a row's drive another name.
+Input Rename(int row)
+{
+    return [=](DriveTable& table, Model& m) {
+        table.SetCell(1, row, "NEU");
+        m.KeepSelectionInTable();
+        return m.AnnounceRows();
+    };
+}
+
 TEST(GridModel, InputMovesTheSelectionScrollsItIntoViewAndTellsClients)
 {
     DriveTable table;
@@ -118,6 +128,8 @@ TEST(GridModel, InputMovesTheSelectionScrollsItIntoViewAndTellsClients)
         {"Down in an empty table", Press(Key::Down), {0, 0}, 1, {}},
         {"rows again", Refresh(4), {1, 1}, 1, {kReorder, Focus(1), Only(1)}},
         {"the same rows again", Refresh(4), {1, 1}, 1, {}},
+        {"another row's drive renamed", Rename(3), {1, 1}, 1, {kReorder}},
+        {"the current row's drive renamed", Rename(1), {1, 1}, 1, {kReorder, Focus(1), Only(1)}},
     };
     for (const auto& step : steps) {
         EXPECT_EQ(step.input(table, model).told, step.told) << step.what;
