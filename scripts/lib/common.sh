@@ -69,15 +69,38 @@ ensure_packages() {
     dpkg --add-architecture i386 || die "cannot add the i386 architecture that wine32 comes from"
   fi
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq || die "apt-get update failed: no package registry reachable?"
+  local update_failure=""
+  apt_update || update_failure=$APT_UPDATE_FAILURE
   if [[ ${1:-} != run ]]; then
     # Without clang installed, its version (and so its fuzzer runtime) is known from the
     # package lists only now.
-    [[ -n $(fuzzer_runtime_package) ]] || die "the package lists offer no clang"
+    [[ -n $(fuzzer_runtime_package) ]] || die "the package lists offer no clang${update_failure:+; $update_failure}"
     mapfile -t missing < <(missing_packages "$@")
   fi
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null \
-    || die "apt-get install failed for: ${missing[*]}"
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && return 0
+  [[ -z $update_failure ]] || die "apt-get install failed for: ${missing[*]}; $update_failure"
+  die "apt-get install failed for: ${missing[*]}"
+}
+
+# apt_update: apt-get update, tried again after a pause while an index fails (a mirror in
+# the middle of a sync serves a Packages file of another size for a minute or so). Apt
+# keeps the lists it had for a failed index, so set-up goes on after the last try: the
+# packages may install all the same. APT_UPDATE_FAILURE then names the index and what to try.
+APT_UPDATE_TRIES=${APT_UPDATE_TRIES:-4}
+apt_update() {
+  local try log failed
+  log=$(mktemp)
+  for ((try = 1; try <= APT_UPDATE_TRIES; try++)); do
+    apt-get update -qq >"$log" 2>&1 && ! grep -q '^E: ' "$log" && { rm -f "$log"; return 0; }
+    failed=$(sed -n 's/^E: Failed to fetch \([^ ]*\).*/\1/p' "$log" | head -3 | tr '\n' ' ')
+    say "apt-get update failed (try $try of $APT_UPDATE_TRIES)${failed:+: $failed}"
+    ((try == APT_UPDATE_TRIES)) || sleep $((15 * try))
+  done
+  sed -n '/^[EW]: /p' "$log" | head -5 >&2
+  rm -f "$log"
+  APT_UPDATE_FAILURE="apt-get update could not fetch ${failed:-the package lists}; a mirror in the middle of a sync heals within minutes: run the command again later, or choose another mirror in /etc/apt/sources.list"
+  say "going on with the package lists apt kept"
+  return 1
 }
 
 # The window's font is "MS Sans Serif", its title bar's Tahoma, its close button a glyph of
@@ -92,7 +115,7 @@ wine_fonts() {
   if [[ ! -f $dir/${WINE_FONT_FILES[-1]} ]]; then
     rm -rf "$dir" && mkdir -p "$dir/package"
     (cd "$dir/package" && apt-get download -qq fonts-wine >/dev/null 2>&1) ||
-      { apt-get update -qq && (cd "$dir/package" && apt-get download -qq fonts-wine); } ||
+      { { apt_update || true; } && (cd "$dir/package" && apt-get download -qq fonts-wine); } ||
       die "cannot fetch the package fonts-wine"
     dpkg-deb -x "$dir"/package/fonts-wine_*.deb "$dir/package/root"
     for font in "${WINE_FONT_FILES[@]}"; do
