@@ -78,8 +78,16 @@ ensure_packages() {
     mapfile -t missing < <(missing_packages "$@")
   fi
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && return 0
-  [[ -z $update_failure ]] || die "apt-get install failed for: ${missing[*]}; $update_failure"
-  die "apt-get install failed for: ${missing[*]}"
+  [[ -n $update_failure ]] || die "apt-get install failed for: ${missing[*]}"
+  # Without one architecture's index of the security suite, apt picks an amd64 version that
+  # has no i386 twin, and multiarch refuses the pair: the release's own suite has both.
+  local release
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  if [[ -n $release ]]; then
+    say "installing again with the versions of $release itself (-t $release)"
+    apt-get install -y -qq --no-install-recommends -t "$release" "${missing[@]}" >/dev/null && return 0
+  fi
+  die "apt-get install failed for: ${missing[*]}; $update_failure"
 }
 
 # apt_update: apt-get update, tried again after a pause while an index fails (a mirror in
