@@ -150,15 +150,58 @@ build_preset() {
 # (a Linux kernel with IA-32 emulation switched off: every i386 program, Wine's loader too,
 # fails there with "Exec format error"). Everything else takes its facts from here and runs
 # the same code for either.
-#
-# windows_arch [win32|win64] sets, for the architecture named or, without one, for the one
-# this machine's Wine can run:
-#   WINE_ARCH        win32 or win64: WINEARCH of every prefix made for it
+
+# kernel_runs_32bit: whether this machine's Wine can run 32-bit programs.
+kernel_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+# The runs of the Windows tests: the exe of a build in a prefix of an architecture. Each run
+# is a CTest label of its build's tests.
+#   win32  the shipped i686 exe in a 32-bit prefix, as 32-bit Windows runs it
+#   wow64  the shipped i686 exe in a 64-bit prefix, through WoW64, as a fleet's PCs run it
+#   win64  the x86_64 stand-in in a 64-bit prefix, where the kernel runs no 32-bit code
+declare -gA RUN_PRESET=([win32]=win32 [wow64]=win32 [win64]=win64)
+declare -gA RUN_PREFIX_ARCH=([win32]=win32 [wow64]=win64 [win64]=win64)
+
+# windows_runs sets WINDOWS_RUNS to the runs of this machine: MEROVANT_PREFIXES, a list of
+# runs separated by commas or blanks, or by default win32 and wow64 where the kernel runs
+# 32-bit code, else win64.
+windows_runs() {
+  local run
+  if [[ -n ${MEROVANT_PREFIXES:-} ]]; then
+    read -ra WINDOWS_RUNS <<<"${MEROVANT_PREFIXES//,/ }"
+  elif kernel_runs_32bit; then
+    WINDOWS_RUNS=(win32 wow64)
+  else
+    WINDOWS_RUNS=(win64)
+  fi
+  for run in "${WINDOWS_RUNS[@]}"; do
+    [[ -n ${RUN_PRESET[$run]:-} ]] || die "MEROVANT_PREFIXES names '$run': the runs are win32, wow64 and win64"
+    [[ ${RUN_PRESET[$run]} == win64 ]] || kernel_runs_32bit ||
+      die "MEROVANT_PREFIXES names $run, which runs the i686 exe: this kernel runs no 32-bit code (win64 only)"
+  done
+}
+
+# wine_prefix ARCH sets, for prefixes of that architecture (win32, win64), whatever the
+# exe's own (an i686 exe runs in both; in a 64-bit one through WoW64):
+#   WINE_ARCH        WINEARCH of every prefix made for it
+#   WINE_LOADER      the Wine loader that starts programs there
+#   WINE_TEMPLATE    the Wine tests' template prefix for this user
+wine_prefix() {
+  case $1 in
+    win32) WINE_LOADER=/usr/lib/wine/wine ;;
+    win64) WINE_LOADER=/usr/lib/wine/wine64 ;;
+    *) die "unknown Wine prefix architecture '$1' (win32 or win64)" ;;
+  esac
+  WINE_ARCH=$1
+  WINE_TEMPLATE=${MEROVANT_WINE_TEMPLATE:-${TMPDIR:-/tmp}/merovant-wine-template-$(id -u)-$1}
+}
+
+# windows_arch [win32|win64] sets, for the build named or, without one, for the one this
+# machine runs (the stand-in also where MEROVANT_PREFIXES asks for win64 alone), the
+# facts of wine_prefix and:
 #   WINDOWS_PRESET   the build whose tests run under Wine (win32, win64)
 #   RELEASE_PRESET   its release build (release, release64)
 #   MINGW            its tool prefix (i686-w64-mingw32, x86_64-w64-mingw32)
-#   WINE_LOADER      the Wine loader that runs its programs
-#   WINE_TEMPLATE    the Wine tests' template prefix for this user
 #   RUN_PREFIX       the prefix of scripts/run (MEROVANT_WINEPREFIX overrides it)
 #   EXE_KIND         what the exe is, in the words the suite reports it with
 #   STAND_IN         true where the exe is the x86_64 stand-in, not the shipped one
@@ -166,21 +209,20 @@ SHIPPED_PRESET=win32
 windows_arch() {
   local arch=${1:-}
   if [[ -z $arch ]]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=win32; else arch=win64; fi
+    if kernel_runs_32bit && [[ ${MEROVANT_PREFIXES:-} != win64 ]]; then arch=win32; else arch=win64; fi
   fi
   case $arch in
     win32)
-      WINDOWS_PRESET=win32 RELEASE_PRESET=release MINGW=i686-w64-mingw32 WINE_LOADER=/usr/lib/wine/wine
+      WINDOWS_PRESET=win32 RELEASE_PRESET=release MINGW=i686-w64-mingw32
       RUN_PREFIX=${MEROVANT_WINEPREFIX:-$HOME/.merovant-wine} EXE_KIND="i686 (PE32), the shipped build"
       STAND_IN=false ;;
     win64)
-      WINDOWS_PRESET=win64 RELEASE_PRESET=release64 MINGW=x86_64-w64-mingw32 WINE_LOADER=/usr/lib/wine/wine64
+      WINDOWS_PRESET=win64 RELEASE_PRESET=release64 MINGW=x86_64-w64-mingw32
       RUN_PREFIX=${MEROVANT_WINEPREFIX:-$HOME/.merovant-wine64}
-      EXE_KIND="x86_64 (PE32+), a stand-in: this kernel runs no 32-bit code" STAND_IN=true ;;
+      EXE_KIND="x86_64 (PE32+), a stand-in for the shipped i686 build" STAND_IN=true ;;
     *) die "unknown Windows architecture '$arch' (win32 or win64)" ;;
   esac
-  WINE_ARCH=$arch
-  WINE_TEMPLATE=${MEROVANT_WINE_TEMPLATE:-${TMPDIR:-/tmp}/merovant-wine-template-$(id -u)-$arch}
+  wine_prefix "$arch"
 }
 
 # wine_commands DIR: commands named wine and wine-stable (which wineboot calls) in DIR, in

@@ -28,11 +28,11 @@ _fx_say() { printf 'wine fixture: %s\n' "$*" >&2; }
 # shellcheck source=../../scripts/lib/common.sh
 source "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../../scripts/lib/common.sh"
 
-# The Wine the test programs need: MEROVANT_WINE_ARCH (set by the build) is win32 for the
-# i686 build and win64 for the x86_64 one; the loader, the template and WINEARCH follow
-# from it (windows_arch).
+# The prefix the test programs run in: MEROVANT_WINE_ARCH (set by the build for each run of
+# its tests) is win32 or win64; the loader, the template and WINEARCH follow from it
+# (wine_prefix). The i686 build runs in both, the x86_64 one in win64 only.
 _fx_wine_arch() {
-    windows_arch "${MEROVANT_WINE_ARCH:-win32}"
+    wine_prefix "${MEROVANT_WINE_ARCH:-win32}"
     FX_ARCH=$WINE_ARCH
     wine_commands "$FX_ROOT/bin"
 }

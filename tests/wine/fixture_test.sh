@@ -8,7 +8,7 @@ source "$(dirname "$(readlink -f "$0")")/lib.sh"
 PROBE_EXE=$(realpath "$1")
 
 work=$(mktemp -d)
-windows_arch "${MEROVANT_WINE_ARCH:-win32}"
+wine_prefix "${MEROVANT_WINE_ARCH:-win32}"
 other=win64
 [[ $WINE_ARCH == win32 ]] || other=win32
 # The look of a finished template of the other architecture, booted by the installed Wine.
