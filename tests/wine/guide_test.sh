@@ -169,6 +169,7 @@ provide_package() {
         "$FX_PREFIX/drive_c/merovant-$VERSION.msi" || fail "make-msi failed"
     grep -qF "merovant-$VERSION.msi" <(doc_block "msiexec: flotte") ||
         fail "the guide's msiexec line does not name merovant-$VERSION.msi, this build's package"
+    INSTALLED="$PACKAGE_FOLDER\\merovant.exe"
     # NETWORK SERVICE's profile key lives in Wine only while its server runs.
     (cd "$FX_PREFIX/drive_c" && wineserver -p)
     reg_tool add 'HKU\S-1-5-20\Software\Microsoft' /f
@@ -189,8 +190,6 @@ expect_event_source() {
         { cat "$FX_ROOT/reg.out" >&2; fail "the event source does not name $1"; }
 }
 
-readonly INSTALLED='C:\Program Files\Merovant\merovant.exe'
-
 # The fleet's line installs program, event source, task and settings; the program then reads
 # the share from the task account's settings, run as the task's action starts it. The
 # collector's line installs program and event source only. The removal line leaves nothing.
@@ -200,7 +199,7 @@ case_msiexec_lines_install_and_remove() {
     start_drives
     provide_package
     [[ $(run_block "msiexec: flotte") == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the fleet's msiexec line failed"; }
-    cmp -s "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Program Files/Merovant/merovant.exe" || fail "the program is not installed"
+    expect_installed "$VERSION"
     expect_event_source "$INSTALLED"
     [[ -f $FX_PREFIX/drive_c/$TASK && $(registered Command) == "$INSTALLED" && $(registered Arguments) == '/daily /warnung:10' ]] ||
         fail "the task does not run $INSTALLED /daily /warnung:10"
@@ -211,25 +210,33 @@ case_msiexec_lines_install_and_remove() {
     expect_daily_log_on_the_share
 
     [[ $(run_block "msiexec: entfernen") == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the removal line failed"; }
-    [[ ! -e $FX_PREFIX/drive_c/Program\ Files/Merovant && ! -e $FX_PREFIX/drive_c/$TASK ]] || fail "the folder or the task is left"
+    [[ ! -e $PACKAGE_DIR && ! -e $FX_PREFIX/drive_c/$TASK && -z $(arp_keys) ]] || fail "the folder, the task or the product entry is left"
     ! key_exists "$ACCOUNT_KEY" && ! key_exists "$SOURCE_KEY" || fail "the settings or the event source are left"
 
     [[ $(run_block "msiexec: sammelserver") == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the collector's line failed"; }
+    expect_installed "$VERSION"
     expect_event_source "$INSTALLED"
     [[ ! -e $FX_PREFIX/drive_c/$TASK ]] && ! key_exists "$ACCOUNT_KEY" || fail "the collector got a task or settings"
     [[ $(run_block "msiexec: entfernen") == 0 ]] || fail "the second removal failed"
-    run_reg_lines "reg-lines: event-source"
+    run_reg_lines "reg-lines: event-source-$WINDOWS_BITS"
     expect_event_source "$INSTALLED"
 }
 
 # A 1.0 install: the exe in C:\Tools\Merovant, a task of the package's name, SYSTEM's
-# settings. The guide's move leaves the package's program and task, and nothing of 1.0.
-# Wine's icacls is a stub: the owner and the rights are not checked here.
+# settings; on 64-bit Windows also 1.1's folder in the 64-bit Program Files, which is not the
+# package's there. The guide's move leaves the package's program and task, and nothing of 1.0
+# or 1.1. Wine's icacls is a stub: the owner and the rights are not checked here.
 case_move_from_1_0() {
     start_drives
     provide_package
     mkdir -p "$FX_PREFIX/drive_c/Tools/Merovant"
     cp "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Tools/Merovant/merovant.exe"
+    local old_folder
+    old_folder=$(c_path "$NATIVE_PROGRAM_FILES\\Merovant")
+    if [[ $old_folder != "$PACKAGE_DIR" ]]; then
+        mkdir -p "$old_folder"
+        cp "$MEROVANT_EXE" "$old_folder/merovant.exe"
+    fi
     reg_tool add "$SYSTEM_KEY" /v dailylog /t REG_SZ /d 'C:\Tools' /f
     # Wine's schtasks creates tasks from a definition file only.
     cp "$TASK_DEFINITION" "$FX_PREFIX/drive_c/aufgabe-1.0.xml"
@@ -237,14 +244,14 @@ case_move_from_1_0() {
         </dev/null >"$FX_ROOT/schtasks.out" 2>&1 || { cat "$FX_ROOT/schtasks.out" >&2; fail "no 1.0 task"; }
     # From another working folder: the script finds the package beside itself.
     run_block "cmd: umstieg" windows >/dev/null
+    expect_installed "$VERSION"
     [[ ! -e $FX_PREFIX/drive_c/Tools/Merovant ]] || fail "the 1.0 folder is left"
+    [[ $old_folder == "$PACKAGE_DIR" || ! -e $old_folder ]] || fail "1.1's folder is left"
     ! key_exists "$SYSTEM_KEY" || fail "SYSTEM's settings are left"
-    cmp -s "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Program Files/Merovant/merovant.exe" || { cat "$FX_ROOT/cmd.out" >&2; fail "the package is not installed"; }
     [[ -f $FX_PREFIX/drive_c/$TASK && $(registered Command) == "$INSTALLED" ]] || fail "the task is not the package's"
-    # A second run on this 32-bit Windows, where the package's folder is 1.1's old one, keeps
-    # the package.
+    # A second run keeps the package, also on 32-bit Windows, where its folder is 1.1's old one.
     run_block "cmd: umstieg" windows >/dev/null
-    cmp -s "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Program Files/Merovant/merovant.exe" || { cat "$FX_ROOT/cmd.out" >&2; fail "a second run removed the package"; }
+    expect_installed "$VERSION"
     [[ -f $FX_PREFIX/drive_c/$TASK ]] || fail "a second run removed the task"
 }
 

@@ -93,6 +93,36 @@ expect_bytes() {
 
 expect_no_file() { [[ ! -e $1 ]] || fail "$1 should not exist"; }
 
+# Where Windows keeps what a 32-bit program and a 32-bit package use, in this prefix. A 64-bit
+# Windows (a 64-bit prefix) gives them the 32-bit view: Program Files (x86), the registry's
+# Wow6432Node, SysWOW64; a 32-bit one the plain places. Cases name these, never the paths:
+#   X86_PROGRAM_FILES    C:\Program Files (x86) or C:\Program Files
+#   PACKAGE_FOLDER       the package's folder, X86_PROGRAM_FILES\Merovant
+#   PACKAGE_DIR          the same as a path of this machine
+#   UNINSTALL_KEY        the key of Programs and Features that holds the package's entry
+#   X86_SYSTEM_FOLDER    the system folder of a 32-bit process
+#   NATIVE_PROGRAM_FILES Program Files of 64-bit programs (on 32-bit Windows the same)
+#   WINDOWS_BITS         32 or 64, as the documents tell their lines apart
+windows_places() {
+    local software='HKLM\Software'
+    case $FX_ARCH in
+        win32) X86_PROGRAM_FILES='C:\Program Files' X86_SYSTEM_FOLDER='C:\windows\system32' WINDOWS_BITS=32 ;;
+        win64) X86_PROGRAM_FILES='C:\Program Files (x86)' X86_SYSTEM_FOLDER='C:\windows\syswow64' WINDOWS_BITS=64
+               software+='\Wow6432Node' ;;
+        *) fail "no prefix architecture" ;;
+    esac
+    NATIVE_PROGRAM_FILES='C:\Program Files'
+    UNINSTALL_KEY="$software\Microsoft\Windows\CurrentVersion\Uninstall"
+    PACKAGE_FOLDER="$X86_PROGRAM_FILES\Merovant"
+    PACKAGE_DIR=$(c_path "$PACKAGE_FOLDER")
+}
+
+# c_path 'C:\A\B': the path of this machine of a file on the prefix's C: drive.
+c_path() {
+    local path=${1#[Cc]:}
+    printf '%s%s' "$FX_PREFIX/drive_c" "${path//\\//}"
+}
+
 # Runs case_<name> with a fresh fixture; the case declares drives and calls fixture_start.
 run_case() {
     local name=$1
@@ -100,6 +130,7 @@ run_case() {
     PROBE_EXE=$(realpath "${3:-$2}")
     declare -F "case_$name" >/dev/null || fail "no case $name"
     fixture_begin
+    windows_places
     "case_$name"
     echo "PASS: $name"
 }
@@ -119,4 +150,27 @@ expect_settings_value() {
     local name=$1 expected=$2 actual
     actual=$(settings_value "$name")
     [[ $actual == "$expected" ]] || fail "value $name is \"$actual\", expected \"$expected\""
+}
+
+# The query of a key, or nothing where it is missing.
+key_listing() { (cd "$FX_PREFIX/drive_c" && wine reg query "$@") </dev/null 2>/dev/null | tr -d '\r' || true; }
+
+# expect_value KEY PATTERN: a value of KEY, as reg query lists it, matches PATTERN (ERE).
+expect_value() {
+    local key=$1 pattern=$2
+    key_listing "$key" | grep -qE "^ +$pattern\$" || { key_listing "$key" >&2; fail "$key lacks $pattern"; }
+}
+
+# The product's entry under Programs and Features, by its product code.
+arp_keys() { key_listing "$UNINSTALL_KEY" | grep -E '\\\{[0-9A-F-]+\}$' || true; }
+
+# The package is in place: this build's exe in the package's folder, and one product entry of
+# VERSION. Checked before what a removal or a refused downgrade leaves, so that no case passes
+# without an install.
+expect_installed() {
+    cmp -s "$MEROVANT_EXE" "$PACKAGE_DIR/merovant.exe" || fail "merovant.exe is not installed in $PACKAGE_FOLDER"
+    local entry
+    entry=$(arp_keys)
+    [[ -n $entry && $(wc -l <<<"$entry") == 1 ]] || fail "not one product entry under $UNINSTALL_KEY: $entry"
+    expect_value "$entry" "DisplayVersion +REG_SZ +${1//./\\.}"
 }
