@@ -186,7 +186,7 @@ registered() {
 # The event source names the installed program, whose message table the Event Viewer reads.
 expect_event_source() {
     reg_tool query "$SOURCE_KEY"
-    grep -qE "EventMessageFile +REG_EXPAND_SZ +${1//\\/\\\\}"$'\r?$' "$FX_ROOT/reg.out" ||
+    grep -qE "EventMessageFile +REG_EXPAND_SZ +$(ere_literal "$1")"$'\r?$' "$FX_ROOT/reg.out" ||
         { cat "$FX_ROOT/reg.out" >&2; fail "the event source does not name $1"; }
 }
 

@@ -155,6 +155,10 @@ expect_settings_value() {
 # The query of a key, or nothing where it is missing.
 key_listing() { (cd "$FX_PREFIX/drive_c" && wine reg query "$@") </dev/null 2>/dev/null | tr -d '\r' || true; }
 
+# ere_literal TEXT: TEXT as an extended regular expression that matches it alone, e.g. a path
+# with a backslash or "(x86)".
+ere_literal() { sed 's/[][\\.^$*+?(){}|]/\\&/g' <<<"$1"; }
+
 # expect_value KEY PATTERN: a value of KEY, as reg query lists it, matches PATTERN (ERE).
 expect_value() {
     local key=$1 pattern=$2
