@@ -23,7 +23,7 @@ readonly TASK='windows/system32/tasks/Merovant Tagesprotokoll' SHARE='\\fileserv
 # The guide's blocks that run here, by the case that runs them.
 declare -rA RUN_HERE=(
     ["msiexec: flotte"]=msiexec_lines_install_and_remove
-    ["msiexec: sammelserver"]=msiexec_lines_install_and_remove
+    ["msiexec: ereignissammler"]=msiexec_lines_install_and_remove
     ["msiexec: entfernen"]=msiexec_lines_install_and_remove
     ["cmd: umstieg"]="move_from_1_0 move_from_1_0_when_msiexec_asks_for_a_restart move_from_1_0_while_the_old_exe_is_open"
 )
@@ -38,7 +38,7 @@ declare -rA NOT_UNDER_WINE=(
     ["powershell: sammelordner"]="PowerShell, Active Directory and SMB shares"
     ["powershell: kontingent"]="the File Server Resource Manager"
     ["cmd: aufbewahrung"]="forfiles"
-    ["cmd: sammelserver"]="winrm, netsh's URL reservations and wecutil, the event collector"
+    ["cmd: ereignissammler"]="winrm, netsh's URL reservations and wecutil, the event collector"
     ["powershell: morgen-basis"]="PowerShell, Get-WinEvent on forwarded events and Active Directory"
     ["powershell: morgen-knapp"]="PowerShell and forwarded events"
     ["powershell: morgen-fehlt"]="PowerShell and forwarded events"
@@ -221,7 +221,7 @@ case_msiexec_lines_install_and_remove() {
     [[ ! -e $PACKAGE_DIR && ! -e $FX_PREFIX/drive_c/$TASK && -z $(arp_keys) ]] || fail "the folder, the task or the product entry is left"
     ! key_exists "$ACCOUNT_KEY" && ! key_exists "$SOURCE_KEY" || fail "the settings or the event source are left"
 
-    [[ $(run_block "msiexec: sammelserver") == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the collector's line failed"; }
+    [[ $(run_block "msiexec: ereignissammler") == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the collector's line failed"; }
     expect_installed "$VERSION"
     expect_event_source "$INSTALLED"
     [[ ! -e $FX_PREFIX/drive_c/$TASK ]] && ! key_exists "$ACCOUNT_KEY" || fail "the collector got a task or settings"
