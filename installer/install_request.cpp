@@ -40,7 +40,7 @@ void CheckDailyLog(std::string_view folder)
     if (folder.empty()) return;
     if (!IsFullPath(folder))
         Malformed("DAILYLOG", folder,
-                  "erlaubt ist ein vollständiger Ordnerpfad wie \\\\fileserver\\logs\\merovant oder D:\\Logs");
+                  "erlaubt ist ein vollständiger Ordnerpfad wie \\\\fileserver\\merovant oder D:\\Logs");
     if (HasForbiddenCharacter(folder) || folder.find(':', 2) != std::string_view::npos)
         Malformed("DAILYLOG", folder, "Steuerzeichen, :, <, >, \", |, ?, *, [, ], { und } sind nicht erlaubt");
 }

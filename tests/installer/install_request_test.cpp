@@ -33,7 +33,7 @@ const PropertyCase kPropertyCases[] = {
      "Die Eigenschaft \"WARNUNG=10\" gilt für die geplante Aufgabe: Sie wirkt nur zusammen mit AUFGABE=1."},
     {"", "", "logs",
      "Ungültiger Wert in der Eigenschaft \"DAILYLOG=logs\": erlaubt ist ein vollständiger Ordnerpfad wie "
-     "\\\\fileserver\\logs\\merovant oder D:\\Logs."},
+     "\\\\fileserver\\merovant oder D:\\Logs."},
     {"", "", "D:Logs", "*"},
     {"", "", "\\\\fileserver", "*"},  // a server without a share
     {"", "", "\\\\\\x", "*"},

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The command lines of docs/benutzerhandbuch.md and docs/referenz.md, run under Wine as an
 # administrator runs them: the package's msiexec lines (install, the collector's install,
-# removal), the move from 1.0, the reference's `reg add` lines and .reg file, each followed by
-# runs that show what merovant.exe then reads. Every block of the guide is run by a case here
+# removal), the move from 1.0 (also where msiexec asks for a restart and where an old folder
+# survives), the reference's `reg add` lines and .reg file, each followed by runs that show
+# what merovant.exe then reads. Every block of the guide is run by a case here
 # or named below as one Wine cannot run, with the reason.
 #   guide_test.sh CASE merovant.exe probe.exe merovant_setup.dll VERSION
 set -euo pipefail
@@ -22,21 +23,22 @@ readonly TASK='windows/system32/tasks/Merovant Tagesprotokoll' SHARE='\\fileserv
 # The guide's blocks that run here, by the case that runs them.
 declare -rA RUN_HERE=(
     ["msiexec: flotte"]=msiexec_lines_install_and_remove
-    ["msiexec: sammelserver"]=msiexec_lines_install_and_remove
+    ["msiexec: ereignissammler"]=msiexec_lines_install_and_remove
     ["msiexec: entfernen"]=msiexec_lines_install_and_remove
-    ["cmd: umstieg"]=move_from_1_0
+    ["cmd: umstieg"]="move_from_1_0 move_from_1_0_when_msiexec_asks_for_a_restart move_from_1_0_while_the_old_exe_is_open"
 )
 # The blocks of the guide, and the recipes it moved to the reference, that Wine cannot run,
 # and why.
 declare -rA NOT_UNDER_WINE=(
     ["not-windows: sign"]="runs on Debian; the test package.reproducible_and_signed signs the same way"
+    ["not-windows: sign-pkcs11"]="runs on Debian with a token; scripts/test signs through SoftHSM the same way"
     ["powershell: applocker"]="PowerShell and AppLocker"
     ["powershell: wdac"]="PowerShell and WDAC"
     ["powershell: softwarefreigabe"]="PowerShell, Active Directory and SMB shares"
     ["powershell: sammelordner"]="PowerShell, Active Directory and SMB shares"
     ["powershell: kontingent"]="the File Server Resource Manager"
     ["cmd: aufbewahrung"]="forfiles"
-    ["cmd: sammelserver"]="winrm, netsh's URL reservations and wecutil, the event collector"
+    ["cmd: ereignissammler"]="winrm, netsh's URL reservations and wecutil, the event collector"
     ["powershell: morgen-basis"]="PowerShell, Get-WinEvent on forwarded events and Active Directory"
     ["powershell: morgen-knapp"]="PowerShell and forwarded events"
     ["powershell: morgen-fehlt"]="PowerShell and forwarded events"
@@ -44,6 +46,7 @@ declare -rA NOT_UNDER_WINE=(
     ["powershell: morgen-blick"]="PowerShell and forwarded events"
     ["powershell: lokaler-ordner"]="PowerShell and Intune"
     ["powershell: korrektur"]="PowerShell and Intune"
+    ["powershell: uebersicht-aufgabe"]="PowerShell, Active Directory's managed service accounts and the Task Scheduler's cmdlets"
     ["power-query: tagesprotokoll"]="Excel's Power Query"
 )
 
@@ -154,12 +157,17 @@ case_reg_file_import() { expect_reference_settings import_reg_file; }
 
 # Runs a block as a script of the prefix with Wine's cmd, beside the package the guide names
 # (C:\merovant-VERSION.msi, built from this build), from C:\ or from the folder of drive_c
-# the second argument names; prints the script's exit code.
+# the second argument names; prints the script's exit code as the calling cmd sees it (a
+# process's exit status on this side keeps only its low byte: 3010 would read 194). Wine 8's
+# `call` loses a batch's `exit /b` code (it gives 1); `cmd /c`, as deployment tools run a
+# script, keeps it.
 run_block() {
-    local rc=0
     save_block "$1" "$FX_PREFIX/drive_c/block.cmd"
-    (cd "$FX_PREFIX/drive_c/${2:-}" && exec wine cmd /c 'C:\block.cmd') </dev/null >"$FX_ROOT/cmd.out" 2>&1 || rc=$?
-    echo "$rc"
+    printf '@cmd /c C:\\block.cmd\r\n@>C:\\block.rc echo %%errorlevel%%\r\n' >"$FX_PREFIX/drive_c/run-block.cmd"
+    rm -f "$FX_PREFIX/drive_c/block.rc"
+    (cd "$FX_PREFIX/drive_c/${2:-}" && exec wine cmd /c 'C:\run-block.cmd') </dev/null >"$FX_ROOT/cmd.out" 2>&1 || true
+    [[ -s $FX_PREFIX/drive_c/block.rc ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the block $1 left no exit code"; }
+    tr -d '\r\n ' <"$FX_PREFIX/drive_c/block.rc"
 }
 
 # The package of this build under the name the guide's lines use; a guide that names another
@@ -213,7 +221,7 @@ case_msiexec_lines_install_and_remove() {
     [[ ! -e $PACKAGE_DIR && ! -e $FX_PREFIX/drive_c/$TASK && -z $(arp_keys) ]] || fail "the folder, the task or the product entry is left"
     ! key_exists "$ACCOUNT_KEY" && ! key_exists "$SOURCE_KEY" || fail "the settings or the event source are left"
 
-    [[ $(run_block "msiexec: sammelserver") == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the collector's line failed"; }
+    [[ $(run_block "msiexec: ereignissammler") == 0 ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the collector's line failed"; }
     expect_installed "$VERSION"
     expect_event_source "$INSTALLED"
     [[ ! -e $FX_PREFIX/drive_c/$TASK ]] && ! key_exists "$ACCOUNT_KEY" || fail "the collector got a task or settings"
@@ -224,35 +232,93 @@ case_msiexec_lines_install_and_remove() {
 
 # A 1.0 install: the exe in C:\Tools\Merovant, a task of the package's name, SYSTEM's
 # settings; on 64-bit Windows also 1.1's folder in the 64-bit Program Files, which is not the
-# package's there. The guide's move leaves the package's program and task, and nothing of 1.0
-# or 1.1. Wine's icacls is a stub: the owner and the rights are not checked here.
-case_move_from_1_0() {
-    start_drives
-    provide_package
+# package's there. Wine has no takeown, and its icacls is a stub: owners and rights are not
+# checked here.
+install_1_0() {
     mkdir -p "$FX_PREFIX/drive_c/Tools/Merovant"
     cp "$MEROVANT_EXE" "$FX_PREFIX/drive_c/Tools/Merovant/merovant.exe"
-    local old_folder
-    old_folder=$(c_path "$NATIVE_PROGRAM_FILES\\Merovant")
-    if [[ $old_folder != "$PACKAGE_DIR" ]]; then
-        mkdir -p "$old_folder"
-        cp "$MEROVANT_EXE" "$old_folder/merovant.exe"
+    OLD_FOLDER=$(c_path "$NATIVE_PROGRAM_FILES\\Merovant")
+    if [[ $OLD_FOLDER != "$PACKAGE_DIR" ]]; then
+        mkdir -p "$OLD_FOLDER"
+        cp "$MEROVANT_EXE" "$OLD_FOLDER/merovant.exe"
     fi
     reg_tool add "$SYSTEM_KEY" /v dailylog /t REG_SZ /d 'C:\Tools' /f
     # Wine's schtasks creates tasks from a definition file only.
     cp "$TASK_DEFINITION" "$FX_PREFIX/drive_c/aufgabe-1.0.xml"
     (cd "$FX_PREFIX/drive_c" && wine schtasks /Create /TN 'Merovant Tagesprotokoll' /XML 'C:\aufgabe-1.0.xml' /F) \
         </dev/null >"$FX_ROOT/schtasks.out" 2>&1 || { cat "$FX_ROOT/schtasks.out" >&2; fail "no 1.0 task"; }
-    # From another working folder: the script finds the package beside itself.
-    run_block "cmd: umstieg" windows >/dev/null
+}
+
+# The move's script, run from another working folder (it finds the package beside itself),
+# ends with EXPECTED.
+move_expecting() {
+    local rc
+    rc=$(run_block "cmd: umstieg" windows)
+    [[ $rc == "$1" ]] || { cat "$FX_ROOT/cmd.out" >&2; fail "the move ended with $rc, expected $1"; }
+}
+
+# The package's program and task are in place, and nothing of 1.0 or 1.1 is left.
+expect_moved() {
     expect_installed "$VERSION"
     [[ ! -e $FX_PREFIX/drive_c/Tools/Merovant ]] || fail "the 1.0 folder is left"
-    [[ $old_folder == "$PACKAGE_DIR" || ! -e $old_folder ]] || fail "1.1's folder is left"
+    [[ $OLD_FOLDER == "$PACKAGE_DIR" || ! -e $OLD_FOLDER ]] || fail "1.1's folder is left"
     ! key_exists "$SYSTEM_KEY" || fail "SYSTEM's settings are left"
     [[ -f $FX_PREFIX/drive_c/$TASK && $(registered Command) == "$INSTALLED" ]] || fail "the task is not the package's"
-    # A second run keeps the package, also on 32-bit Windows, where its folder is 1.1's old one.
-    run_block "cmd: umstieg" windows >/dev/null
+}
+
+# The guide's move leaves the package's program and task, and nothing of 1.0 or 1.1; it ends
+# with 0, and so does a second run, which keeps the package, also on 32-bit Windows, where its
+# folder is 1.1's old one.
+case_move_from_1_0() {
+    start_drives
+    provide_package
+    install_1_0
+    move_expecting 0
+    expect_moved
+    move_expecting 0
     expect_installed "$VERSION"
     [[ -f $FX_PREFIX/drive_c/$TASK ]] || fail "a second run removed the task"
+}
+
+# A package whose install ends by asking for a restart (the standard action ScheduleReboot,
+# added to this build's package): Wine's msiexec then ends with 3010, as Windows Installer
+# does. The script goes on, moves, and ends with that 3010, which only msiexec can have given
+# it; deployment tools take it for success with a restart to come.
+case_move_from_1_0_when_msiexec_asks_for_a_restart() {
+    start_drives
+    provide_package
+    msibuild "$FX_PREFIX/drive_c/merovant-$VERSION.msi" \
+        -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('ScheduleReboot', 6650)" ||
+        fail "msibuild could not add ScheduleReboot"
+    install_1_0
+    move_expecting 3010
+    expect_moved
+}
+
+# The old exe is open (a 1.0 run, or a user's window) while the move runs: its folder
+# survives the rmdir, and the script says so with 1, although the package is installed. Once
+# the exe is closed, the deployment's next try ends with 0 and leaves nothing of 1.0.
+case_move_from_1_0_while_the_old_exe_is_open() {
+    start_drives
+    provide_package
+    install_1_0
+    : >"$FX_ROOT/hold.out"
+    (cd "$FX_PREFIX/drive_c" && exec wine "$PROBE_EXE" hold 'C:\Tools\Merovant\merovant.exe' 300) \
+        </dev/null >"$FX_ROOT/hold.out" 2>"$FX_ROOT/hold.err" &
+    local holder=$! i
+    for ((i = 0; i < 300; i++)); do
+        [[ $(<"$FX_ROOT/hold.out") == held* ]] && break
+        sleep 0.1
+    done
+    [[ $(<"$FX_ROOT/hold.out") == held* ]] || fail "the probe could not hold the old exe"
+    move_expecting 1
+    grep -qF 'Nicht entfernt: C:\Tools\Merovant' "$FX_ROOT/cmd.out" || { cat "$FX_ROOT/cmd.out" >&2; fail "the script does not name the folder it left"; }
+    [[ -e $FX_PREFIX/drive_c/Tools/Merovant/merovant.exe ]] || fail "the held exe is gone: nothing survived"
+    expect_installed "$VERSION"
+    kill "$holder"
+    wait "$holder" || true
+    move_expecting 0
+    expect_moved
 }
 
 run_case "$@"
