@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: real keys and clicks through SendInput,
 // inside a Wine virtual desktop that draws the frame and its close box.
 #include "form_harness.h"
+#include "report/file_win.h"
 #include "ui/control_win.h"
 #include "ui/status_bar_win.h"
 
@@ -339,6 +340,29 @@ TEST_F(WindowTest, UnattendedExportShowsTheWindowWithoutActivatingIt)
     EXPECT_TRUE(Pump([&] { return quit; })) << "the run ends";
     EXPECT_NE(GetFileAttributesA("D:\\unbeaufsichtigt.txt"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ended, std::optional<int>(kExitSuccess)) << "the exit code of the program's loop";
+}
+
+// A share with write-behind caching reports a failed write only when the file is flushed
+// (ERROR_UNEXP_NET_ERR): the export has failed, and no heartbeat may say it was written.
+BOOL WINAPI FlushFailsAsAShareDoes(HANDLE) noexcept
+{
+    SetLastError(ERROR_UNEXP_NET_ERR);
+    return FALSE;
+}
+
+TEST_F(WindowTest, UnattendedExportWhoseFlushFailsEndsWithItsErrorAndNoHeartbeat)
+{
+    struct RealCallsAgain {
+        ~RealCallsAgain() { ExportFileCalls() = FileCalls{}; }
+    } realCallsAgain;
+    ExportFileCalls().flushFileBuffers = FlushFailsAsAShareDoes;
+    anybodyThere = false;
+    Open({"d:\\geteilt.txt"});
+    EXPECT_EQ(ended, std::optional<int>(kExitError));
+    ASSERT_EQ(reported.events.size(), 1u);
+    EXPECT_EQ(reported.events[0].id, EventId::ExportFailed);
+    EXPECT_EQ(reported.events[0].strings[0], "E/A-Fehler 59.");
+    EXPECT_EQ(reported.events[0].strings[2], "d:\\geteilt.txt");
 }
 
 }  // namespace
