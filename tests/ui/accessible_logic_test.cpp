@@ -1,5 +1,5 @@
-// What a client's accSelect does to the grid's rows; what a refresh tells clients is the
-// grid model's table (grid_model_test.cpp).
+// What a client's child argument means and what its accSelect does to the grid's rows; what a refresh tells clients is
+// the grid model's table (grid_model_test.cpp).
 #include "ui/accessible_logic.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +49,37 @@ TEST(AccessibleLogic, SelectRowFollowsTheFlagsAndKeepsOneRun)
         {"a flag MSAA does not know", kRun, 0x20 | TakeFocus, 4, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(SelectRow(c.current, c.flags, c.row), c.expected) << c.what;
+}
+
+// Late-bound clients send the child as they hold it; the grid answers for the control, a
+// row, or refuses the argument.
+TEST(AccessibleLogic, ChildArgumentsAsClientsSendThem)
+{
+    using namespace VarType;
+    constexpr long kTypeMismatch = static_cast<long>(0x80020005UL);  // DISP_E_TYPEMISMATCH
+    const struct {
+        const char* what;
+        unsigned short type;
+        long errorCode;
+        ChildArgument kind;
+    } cases[] = {
+        {"VT_I4, as compiled clients send it", I4, 0, ChildArgument::Integer},
+        {"VT_I2, as VBScript sends a small number", I2, 0, ChildArgument::Integer},
+        {"VT_UI1", UI1, 0, ChildArgument::Integer},
+        {"VT_INT", Int, 0, ChildArgument::Integer},
+        {"VT_I8, converted where it fits", I8, 0, ChildArgument::Integer},
+        {"VT_BYREF|VT_I4", ByRef | I4, 0, ChildArgument::Integer},
+        {"VT_BYREF|VT_VARIANT, a script's variable passed on", ByRef | Variant, 0, ChildArgument::Reference},
+        {"VT_EMPTY", Empty, 0, ChildArgument::Self},
+        {"an optional argument left out", Error, kArgumentLeftOut, ChildArgument::Self},
+        {"VT_ERROR of another kind", Error, kTypeMismatch, ChildArgument::Invalid},
+        {"VT_NULL", Null, 0, ChildArgument::Invalid},
+        {"VT_BSTR \"1\"", Bstr, 0, ChildArgument::Invalid},
+        {"VT_R8", R8, 0, ChildArgument::Invalid},
+        {"VT_BOOL", Bool, 0, ChildArgument::Invalid},
+        {"VT_BYREF|VT_BSTR", ByRef | Bstr, 0, ChildArgument::Invalid},
+    };
+    for (const auto& c : cases) EXPECT_EQ(KindOfChildArgument(c.type, c.errorCode), c.kind) << c.what;
 }
 
 }  // namespace

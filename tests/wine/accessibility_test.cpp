@@ -476,34 +476,67 @@ TEST_F(AccessibilityTest, LateBoundCallsGetTheGridsAnswerOrNone)
     DISPID id = 0;
     EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
     EXPECT_EQ(id, DISPID_ACC_NAME);
+    // Scripting hosts leave the optional child out or send a small number as VT_I2; other
+    // clients pass their variable on by reference.
+    VARIANT row = Child(1), shortRow{}, byReference{};
+    shortRow.vt = VT_I2;
+    shortRow.iVal = 1;
+    byReference.vt = VT_BYREF | VT_VARIANT;
+    byReference.pvarVal = &row;
+    const std::string title = Mtools::ComputerName() + ": \xDC"
+                                                       "bersicht der Laufwerke";
     const struct {
+        const char* what;
         DISPID member;
-        long child;  // the argument; -1 for none
+        VARIANT argument;
+        UINT count;  // of arguments: 0 leaves the optional child out
         VARTYPE type;
         std::string answer;
     } properties[] = {
-        {DISPID_ACC_CHILDCOUNT, -1, VT_I4, "4"},
-        {DISPID_ACC_ROLE, CHILDID_SELF, VT_I4, std::to_string(ROLE_SYSTEM_LIST)},
-        {DISPID_ACC_NAME, CHILDID_SELF, VT_BSTR,
-         Mtools::ComputerName() + ": \xDC"
-                                  "bersicht der Laufwerke"},
-        {DISPID_ACC_NAME, 1, VT_BSTR, "C:, TYP: CD-Rom"},
+        {"accChildCount", DISPID_ACC_CHILDCOUNT, {}, 0, VT_I4, "4"},
+        {"accRole(0)", DISPID_ACC_ROLE, Child(CHILDID_SELF), 1, VT_I4, std::to_string(ROLE_SYSTEM_LIST)},
+        {"accName(0)", DISPID_ACC_NAME, Child(CHILDID_SELF), 1, VT_BSTR, title},
+        {"accName(1)", DISPID_ACC_NAME, Child(1), 1, VT_BSTR, "C:, TYP: CD-Rom"},
+        {"accName", DISPID_ACC_NAME, {}, 0, VT_BSTR, title},
+        {"accName(1 as VT_I2)", DISPID_ACC_NAME, shortRow, 1, VT_BSTR, "C:, TYP: CD-Rom"},
+        {"accName(a reference to 1)", DISPID_ACC_NAME, byReference, 1, VT_BSTR, "C:, TYP: CD-Rom"},
     };
     for (const auto& property : properties) {
-        VARIANT child = Child(property.child), result{};
-        DISPPARAMS arguments{&child, nullptr, property.child < 0 ? 0u : 1u, 0};
+        VARIANT argument = property.argument, result{};
+        DISPPARAMS arguments{&argument, nullptr, property.count, 0};
         EXPECT_EQ(
             dispatch->Invoke(property.member, IID_NULL, 0, DISPATCH_PROPERTYGET, &arguments, &result, nullptr, nullptr),
             S_OK)
-            << property.member;
-        EXPECT_EQ(result.vt, property.type) << property.member;
+            << property.what;
+        EXPECT_EQ(result.vt, property.type) << property.what;
         char text[1024] = {};
         if (result.vt == VT_BSTR)
             WideCharToMultiByte(CP_ACP, 0, result.bstrVal, -1, text, sizeof text, nullptr, nullptr);
         EXPECT_EQ(result.vt == VT_I4 ? std::to_string(result.lVal) : std::string(text), property.answer)
-            << property.member;
+            << property.what;
         VariantClear(&result);
     }
+    // The same VARIANTs handed to get_accName directly, as Invoke hands them on.
+    VARIANT leftOut{}, text{};
+    leftOut.vt = VT_ERROR;
+    leftOut.scode = DISP_E_PARAMNOTFOUND;
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(L"1");
+    const struct {
+        const char* what;
+        VARIANT argument;
+        HRESULT answer;
+    } direct[] = {
+        {"VT_EMPTY", VARIANT{}, S_OK},       {"left out", leftOut, S_OK},     {"VT_I2", shortRow, S_OK},
+        {"by reference", byReference, S_OK}, {"VT_BSTR", text, E_INVALIDARG},
+    };
+    for (const auto& call : direct) {
+        BSTR name = nullptr;
+        EXPECT_EQ(grid->get_accName(call.argument, &name), call.answer) << call.what;
+        EXPECT_EQ(name != nullptr, call.answer == S_OK) << call.what;
+        SysFreeString(name);
+    }
+    VariantClear(&text);
     dispatch->Release();
     grid->Release();
 
