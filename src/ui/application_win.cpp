@@ -184,13 +184,21 @@ void HandleException() noexcept
 
 }  // namespace Application
 
+namespace {
+thread_local int modalDepth = 0;
+}  // namespace
+
 ThreadWindowsDisabled::ThreadWindowsDisabled() : active_(GetActiveWindow()), focus_(GetFocus())
 {
     Callbacks::ForEachThreadWindow(GetCurrentThreadId(), DisableIfActive, reinterpret_cast<LPARAM>(&disabled_));
+    ++modalDepth;
 }
+
+bool ThreadWindowsDisabled::Active() noexcept { return modalDepth > 0; }
 
 ThreadWindowsDisabled::~ThreadWindowsDisabled()
 {
+    --modalDepth;
     for (HWND window : disabled_)
         if (IsWindow(window)) EnableWindow(window, TRUE);
     if (active_ && IsWindow(active_)) SetActiveWindow(active_);

@@ -55,13 +55,18 @@ void HandleException() noexcept;
 }  // namespace Application
 
 // Disables every visible and enabled top-level window of this thread while it lives,
-// then enables those that still exist and restores the active window and the focus.
+// then enables those that still exist and restores the active window and the focus. Every
+// dialog and box of the program is shown inside one.
 class ThreadWindowsDisabled {
 public:
     ThreadWindowsDisabled();
     ~ThreadWindowsDisabled();
     ThreadWindowsDisabled(const ThreadWindowsDisabled&) = delete;
     ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
+
+    // Whether one lives on this thread: a dialog or a box of the program is up, also one of
+    // the start-up sequence while the form is not shown yet.
+    static bool Active() noexcept;
 
 private:
     std::vector<HWND> disabled_;

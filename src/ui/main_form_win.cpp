@@ -366,6 +366,12 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS: SetFocus(grid_); return 0;
     case WM_WININICHANGE: ReloadNumberSettings(); break;
     case WM_CLOSE:
+        // A close that arrives while a dialog or an error box of the program is up (the task
+        // bar's, taskkill's, handed in by the dialog's modal loop) would destroy the form under
+        // the running command: WM_DESTROY's quit request ends the modal loop, the dialog's
+        // choice is lost and the settings are saved mid-command. It is dropped; the user
+        // closes again once the dialog is gone.
+        if (!IsWindowEnabled(window_) || ThreadWindowsDisabled::Active()) return 0;
         // A failed save raises out of here: the window is not destroyed and stays open.
         FormClose();
         DestroyWindow(window_);

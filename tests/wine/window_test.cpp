@@ -291,18 +291,30 @@ TEST_F(WindowTest, RunsThatNeedAPersonEndWhereNobodySeesThem)
     }
 }
 
+// While the box is up, the task bar's close and another close box click come in: they wait
+// for the user, who closes again once the box is gone, and no second save runs meanwhile.
 TEST_F(WindowTest, FailingSaveKeepsTheWindowOpen)
 {
     registry.failingWrite = "MByte";
     Start();
+    const HWND window = form->Handle();
+    std::atomic<bool> boxStayedUp{false};
     {
-        BoxAnswerer user(form->Handle());
+        BoxAnswerer user(window, [&](HWND box) {
+            PostMessageA(Application::Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            Sleep(500);
+            boxStayedUp = IsWindowVisible(box) && IsWindow(window);
+        });
         ASSERT_TRUE(ClickUntil([this] { return CloseBox(); }, [&] { return user.Seen(); }));
         EXPECT_EQ(user.text, "Fehler beim Setzen der Daten f\xFCr 'MByte'");
         EXPECT_EQ(user.caption, "Merovant");
         EXPECT_TRUE(user.stopIcon);
         EXPECT_TRUE(user.formDisabled);
+        Pump([] { return false; }, 800);
+        EXPECT_EQ(user.Count(), 1) << "a close during the box saved again";
     }
+    EXPECT_TRUE(boxStayedUp);
     Pump([] { return false; }, 300);
     EXPECT_FALSE(quit);
     EXPECT_TRUE(IsWindow(form->Handle()));
