@@ -94,9 +94,19 @@ void Initialize() noexcept
     // A drive without a medium (some card readers report themselves as fixed disks)
     // must never stop an unattended run with a box asking for a disk: its queries
     // just fail and give the texts of a failed query.
-    SetErrorMode(SEM_FAILCRITICALERRORS);
+    SetErrorMode(ErrorModeWith(SEM_FAILCRITICALERRORS));
     LoadNumberSettings();
     ResolveDiskFreeSpaceQuery();
+}
+
+UINT ErrorModeWith(UINT flags) noexcept
+{
+    // GetErrorMode is known from Windows Vista on; before, the mode is read by setting one.
+    static const auto getErrorMode = LateBound<UINT(WINAPI*)()>("kernel32.dll", "GetErrorMode");
+    if (getErrorMode) return getErrorMode() | flags;
+    const UINT mode = SetErrorMode(0);
+    SetErrorMode(mode);
+    return mode | flags;
 }
 
 void RegisterWindowClass(WNDCLASSEXA windowClass, WindowProcedure procedure)

@@ -33,6 +33,10 @@ void BringToFront(HWND window) noexcept;
 HICON Icon(HINSTANCE instance) noexcept;
 void SetMainForm(HWND form) noexcept;
 
+// The process's error mode with `flags` added: what the parent process set (a deployment
+// tool, a service host) stays in force.
+UINT ErrorModeWith(UINT flags) noexcept;
+
 // Registers one of the program's window classes; one that cannot be registered ends the
 // start. Registering the same class again (the same procedure) changes nothing.
 void RegisterWindowClass(WNDCLASSEXA windowClass, WindowProcedure procedure);
