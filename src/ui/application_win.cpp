@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "../app/error_text.h"
 #include "../errors.h"
@@ -18,10 +19,34 @@ bool terminating = false;
 HWND applicationWindow = nullptr;
 HWND mainForm = nullptr;
 constexpr const char* kApplicationClass = "MerovantApplication";
+// Shows the error kept by HandleWindowException.
+constexpr UINT kShowPendingError = WM_APP + 1;
+std::exception_ptr pendingError;
+bool pendingErrorPosted = false;
+
+void ShowPendingError() noexcept
+{
+    pendingErrorPosted = false;
+    const std::exception_ptr error = std::exchange(pendingError, nullptr);
+    if (!error) return;
+    try {
+        std::rethrow_exception(error);
+    } catch (...) {
+        Application::HandleException();
+    }
+}
+
+// Messages that come without a command of the user's: a timer's tick, a paint, a mouse move
+// (a drag holds the capture).
+bool OutsideACommand(UINT message) noexcept
+{
+    return message == WM_TIMER || message == WM_PAINT || message == WM_MOUSEMOVE;
+}
 
 LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     switch (message) {
+    case kShowPendingError: ShowPendingError(); return 0;
     case WM_ACTIVATE:
         // Choosing the task-bar entry activates this window: the main form takes over.
         if (LOWORD(wParam) != WA_INACTIVE && mainForm && IsWindowVisible(mainForm) && IsWindowEnabled(mainForm))
@@ -174,6 +199,7 @@ void BeginRun(RunReport* report) noexcept
 {
     runReport = report;
     terminating = false;
+    pendingError = nullptr;
 }
 
 void HandleException() noexcept
@@ -190,6 +216,21 @@ void HandleException() noexcept
     } catch (...) {
         // Out of memory while reporting: nothing better is left than going on.
     }
+}
+
+void HandleWindowException(HWND window, UINT message, WPARAM wParam) noexcept
+{
+    if (!OutsideACommand(message) || applicationWindow == nullptr) {
+        HandleException();
+        return;
+    }
+    if (message == WM_TIMER) KillTimer(window, wParam);
+    if (message == WM_PAINT) ValidateRect(window, nullptr);  // or WM_PAINT comes again at once
+    if (GetCapture() == window) ReleaseCapture();
+    if (pendingError || pendingErrorPosted) return;  // one box for the failures until it shows
+    pendingError = std::current_exception();
+    pendingErrorPosted = PostMessageA(applicationWindow, kShowPendingError, 0, 0) != FALSE;
+    if (!pendingErrorPosted) pendingError = nullptr;
 }
 
 }  // namespace Application

@@ -56,6 +56,14 @@ void BeginRun(RunReport* report) noexcept;
 // only inside a catch block.
 void HandleException() noexcept;
 
+// The top-level handler for an error in a window's handling of `message`. Inside WM_TIMER,
+// WM_PAINT or a mouse move no box opens there and then: its modal loop would take the
+// next tick, paint or move, which would fail again and stack a box on the box. The timer is
+// stopped, the capture released and the paint validated; the box comes once, from the
+// message loop (a private message to the application window). Call it only inside a catch
+// block.
+void HandleWindowException(HWND window, UINT message, WPARAM wParam) noexcept;
+
 }  // namespace Application
 
 // Disables every visible and enabled top-level window of this thread while it lives,

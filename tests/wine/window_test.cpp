@@ -15,6 +15,20 @@ struct UnmakeableState {
     static LRESULT Handle(UnmakeableState&, UINT, WPARAM, LPARAM) { return 0; }
 };
 
+// A control whose timer ticks, paints and mouse moves during a drag fail, as the grid's
+// would when memory runs short.
+struct FailingOutsideCommands {
+    FailingOutsideCommands(HWND control, const CREATESTRUCTA&) : window(control) {}
+    static LRESULT Handle(FailingOutsideCommands& state, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        const bool dragged = message == WM_MOUSEMOVE && GetCapture() == state.window;
+        if (message == WM_TIMER || message == WM_PAINT || dragged)
+            throw std::runtime_error("Kein Speicher f\xFCr das Gitter");
+        return DefWindowProcA(state.window, message, wParam, lParam);
+    }
+    HWND window;
+};
+
 // MEROVANT_EXPECT_DRIVES listed drives, the arguments in MEROVANT_TEST_ARGS.
 TEST_F(WindowTest, SizesFollowTheListedDrives)
 {
@@ -375,6 +389,35 @@ TEST_F(WindowTest, UnattendedExportWhoseFlushFailsEndsWithItsErrorAndNoHeartbeat
     EXPECT_EQ(reported.events[0].id, EventId::ExportFailed);
     EXPECT_EQ(reported.events[0].strings[0], "E/A-Fehler 59.");
     EXPECT_EQ(reported.events[0].strings[2], "d:\\geteilt.txt");
+}
+
+// A failure inside WM_TIMER during a drag, or inside WM_PAINT, opens no box there and then,
+// where the box's own loop would take the next tick or paint and stack a box on the box:
+// the timer stops, the capture goes, and one box comes from the message loop.
+TEST_F(WindowTest, AFailedTickOrPaintShowsOneBoxFromTheLoop)
+{
+    Start();
+    RegisterControlClass<FailingOutsideCommands, &FailingOutsideCommands::Handle>(GetModuleHandleA(nullptr),
+                                                                                  "FailingOutsideCommands");
+    HWND control = CreateControl("FailingOutsideCommands", WS_CHILD, {40, 40}, form->Handle(), 98, nullptr);
+    {
+        BoxAnswerer user(form->Handle(), [](HWND) { Sleep(400); });  // some ticks while the box is up
+        SetCapture(control);
+        SetTimer(control, 1, 20, nullptr);
+        ASSERT_TRUE(Pump([&] { return user.Seen(); }));
+        Pump([] { return false; }, 800);
+        EXPECT_EQ(user.Count(), 1);
+        EXPECT_EQ(user.text, "Kein Speicher f\xFCr das Gitter.");
+        EXPECT_NE(GetCapture(), control);
+    }
+    {
+        BoxAnswerer user(form->Handle(), [](HWND) { Sleep(400); });
+        ShowWindow(control, SW_SHOWNA);
+        ASSERT_TRUE(Pump([&] { return user.Seen(); }));
+        Pump([] { return false; }, 800);
+        EXPECT_EQ(user.Count(), 1) << "boxes after a failed paint";
+    }
+    DestroyWindow(control);
 }
 
 }  // namespace
