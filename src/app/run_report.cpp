@@ -103,6 +103,7 @@ void RunReport::Write(EventId id, const std::string& text) noexcept
 void RunReport::Report(EventId id, const std::vector<std::string>& strings)
 {
     std::vector<std::string> cut;
+    cut.reserve(strings.size());
     for (const std::string& text : strings) cut.push_back(CutToEventString(text));
     events_.Report(id, cut);
 }

@@ -60,24 +60,24 @@ TEST(AccessibleLogic, ChildArgumentsAsClientsSendThem)
     const struct {
         const char* what;
         unsigned short type;
-        long errorCode;
         ChildArgument kind;
+        long errorCode;
     } cases[] = {
-        {"VT_I4, as compiled clients send it", I4, 0, ChildArgument::Integer},
-        {"VT_I2, as VBScript sends a small number", I2, 0, ChildArgument::Integer},
-        {"VT_UI1", UI1, 0, ChildArgument::Integer},
-        {"VT_INT", Int, 0, ChildArgument::Integer},
-        {"VT_I8, converted where it fits", I8, 0, ChildArgument::Integer},
-        {"VT_BYREF|VT_I4", ByRef | I4, 0, ChildArgument::Integer},
-        {"VT_BYREF|VT_VARIANT, a script's variable passed on", ByRef | Variant, 0, ChildArgument::Reference},
-        {"VT_EMPTY", Empty, 0, ChildArgument::Self},
-        {"an optional argument left out", Error, kArgumentLeftOut, ChildArgument::Self},
-        {"VT_ERROR of another kind", Error, kTypeMismatch, ChildArgument::Invalid},
-        {"VT_NULL", Null, 0, ChildArgument::Invalid},
-        {"VT_BSTR \"1\"", Bstr, 0, ChildArgument::Invalid},
-        {"VT_R8", R8, 0, ChildArgument::Invalid},
-        {"VT_BOOL", Bool, 0, ChildArgument::Invalid},
-        {"VT_BYREF|VT_BSTR", ByRef | Bstr, 0, ChildArgument::Invalid},
+        {"VT_I4, as compiled clients send it", I4, ChildArgument::Integer, 0},
+        {"VT_I2, as VBScript sends a small number", I2, ChildArgument::Integer, 0},
+        {"VT_UI1", UI1, ChildArgument::Integer, 0},
+        {"VT_INT", Int, ChildArgument::Integer, 0},
+        {"VT_I8, converted where it fits", I8, ChildArgument::Integer, 0},
+        {"VT_BYREF|VT_I4", ByRef | I4, ChildArgument::Integer, 0},
+        {"VT_BYREF|VT_VARIANT, a script's variable passed on", ByRef | Variant, ChildArgument::Reference, 0},
+        {"VT_EMPTY", Empty, ChildArgument::Self, 0},
+        {"an optional argument left out", Error, ChildArgument::Self, kArgumentLeftOut},
+        {"VT_ERROR of another kind", Error, ChildArgument::Invalid, kTypeMismatch},
+        {"VT_NULL", Null, ChildArgument::Invalid, 0},
+        {"VT_BSTR \"1\"", Bstr, ChildArgument::Invalid, 0},
+        {"VT_R8", R8, ChildArgument::Invalid, 0},
+        {"VT_BOOL", Bool, ChildArgument::Invalid, 0},
+        {"VT_BYREF|VT_BSTR", ByRef | Bstr, ChildArgument::Invalid, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(KindOfChildArgument(c.type, c.errorCode), c.kind) << c.what;
 }
