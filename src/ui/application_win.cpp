@@ -199,7 +199,8 @@ void BeginRun(RunReport* report) noexcept
 {
     runReport = report;
     terminating = false;
-    pendingError = nullptr;
+    pendingError = nullptr;  // an error of an earlier run, with its message never taken
+    pendingErrorPosted = false;
 }
 
 void HandleException() noexcept
