@@ -19,6 +19,12 @@ EventId EventIdOfCurrentException() noexcept
     }
 }
 
+std::string CutToEventString(const std::string& text)
+{
+    if (text.size() <= kLongestEventString) return text;
+    return text.substr(0, kLongestEventString - 1) + "…";
+}
+
 bool AnybodyThere(std::optional<unsigned long> stationFlags, std::optional<unsigned long> sessionId) noexcept
 {
     if (sessionId == 0UL) return false;
@@ -69,10 +75,10 @@ void RunReport::Exported(const std::string& file, int listedDrives, const std::v
         if (thresholdPercent > 0) {
             for (const ReportedEvent& warning : SpaceWarnings(measured, thresholdPercent, file)) {
                 belowThreshold_ = true;
-                events_.Report(warning.id, warning.strings);
+                Report(warning.id, warning.strings);
             }
         }
-        events_.Report(EventId::Exported, HeartbeatTexts(file, listedDrives, measured));
+        Report(EventId::Exported, HeartbeatTexts(file, listedDrives, measured));
     } catch (...) {
         // Out of memory while forming the texts: the exit code still tells.
     }
@@ -88,8 +94,16 @@ int RunReport::ExitCode() const noexcept
 void RunReport::Write(EventId id, const std::string& text) noexcept
 {
     try {
-        events_.Report(id, {text, commandLine_, exportTarget_});
+        Report(id, {text, commandLine_, exportTarget_});
     } catch (...) {
         // Out of memory while copying the texts: the exit code still tells.
     }
+}
+
+void RunReport::Report(EventId id, const std::vector<std::string>& strings)
+{
+    std::vector<std::string> cut;
+    cut.reserve(strings.size());
+    for (const std::string& text : strings) cut.push_back(CutToEventString(text));
+    events_.Report(id, cut);
 }

@@ -2,6 +2,7 @@
 // a session nobody sees) and the Windows event log instead. Decided once at start.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,13 @@ enum ExitCode : int {
     kExitNeedsPerson = 2,  // the run needs a person, and nobody can see its session
     kExitBelowThreshold = 3,  // written, but a drive is below the threshold of /warnung
 };
+
+// ReportEvent rejects an event with an insertion string longer than this many characters,
+// and the event is then lost without a trace; the command line is one of the strings.
+inline constexpr std::size_t kLongestEventString = 31839;
+// The text as an insertion string: one that is too long is cut to the limit, its last
+// character an ellipsis ("…", one byte in Windows-1252).
+std::string CutToEventString(const std::string& text);
 
 // Writes one event of the type its id has; a failure to write is swallowed: the box or the
 // exit code tells.
@@ -81,6 +89,8 @@ public:
 
 private:
     void Write(EventId id, const std::string& text) noexcept;
+    // Every event goes out here, its strings cut to what ReportEvent accepts.
+    void Report(EventId id, const std::vector<std::string>& strings);
 
     bool anybodyThere_;
     bool unattended_;

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "../survey/float_setting.h"
+
 namespace {
 
 // A product of two factors exactly, as its high and low 64-bit halves.
@@ -49,6 +51,7 @@ std::string WholeMegabytes(std::int64_t bytes)
 
 std::string FreePercentOneDecimal(DiskSpace space)
 {
+    const FloatSetting floatSetting;
     const long long tenths = std::llround(FreeShare(space) * 1000.0L);
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
@@ -73,6 +76,7 @@ std::vector<ReportedEvent> SpaceWarnings(const std::vector<MeasuredDrive>& measu
 std::vector<std::string> HeartbeatTexts(const std::string& target, int listedDrives,
                                         const std::vector<MeasuredDrive>& measured)
 {
+    const FloatSetting floatSetting;
     const MeasuredDrive* fullest = nullptr;
     for (const MeasuredDrive& drive : measured)
         if (!SizeUnknown(drive.space) && (fullest == nullptr || FreeShare(drive.space) < FreeShare(fullest->space)))

@@ -65,6 +65,20 @@ void WriteShortLayout(const DriveTable& grid, ExportBuffer& out)
     }
 }
 
+// Hands the bytes to the file until all are taken or a write fails; 0 or the error code.
+unsigned WriteAll(OutputFile& file, const char* data, std::size_t size)
+{
+    while (size != 0) {
+        std::size_t written = 0;
+        if (const unsigned error = file.Write(data, size, written)) return error;
+        if (written == 0) return kWriteMadeNoProgress;
+        written = std::min(written, size);
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
 }  // namespace
 
 void ExportBuffer::Write(std::string_view text)
@@ -86,9 +100,9 @@ void ExportBuffer::EndStatement()
 void ExportBuffer::Flush()
 {
     if (used_ == 0 || pending_ != 0) return;
-    // The count Windows reports as written is not looked at; the buffer counts as
-    // empty after every attempt, failed or not.
-    const unsigned error = file_.Write(buffer_.data(), used_);
+    // A short write (a network share, a pipe) is followed by the rest; the buffer counts
+    // as empty after every attempt, failed or not.
+    const unsigned error = WriteAll(file_, buffer_.data(), used_);
     used_ = 0;
     pending_ = error;
 }
@@ -104,6 +118,9 @@ void ExportBuffer::Check()
 void ExportBuffer::Close()
 {
     Flush();
+    // With write-behind caching (SMB shares) a write can still fail after CloseHandle, when
+    // nobody is told any more: the file is flushed first, so that its failure is the export's.
+    if (pending_ == 0) pending_ = file_.Flush();
     if (pending_ == 0) pending_ = file_.Close();
     Check();
 }

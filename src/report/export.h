@@ -17,9 +17,16 @@ class OutputFile {
 public:
     virtual ~OutputFile() = default;  // closes the file if it is still open
     virtual FileKind Kind() = 0;
-    virtual unsigned Write(const char* data, std::size_t size) = 0;  // 0 on success
+    // 0 on success, with the count of bytes the system took, which may be fewer than given.
+    virtual unsigned Write(const char* data, std::size_t size, std::size_t& written) = 0;
+    // Waits until what was written has reached the file; 0 on success.
+    virtual unsigned Flush() = 0;
     virtual unsigned Close() = 0;  // 0 on success
 };
+
+// A write that succeeds without taking a byte would be retried forever: the export ends
+// with the system's "cannot write to the device" instead.
+inline constexpr unsigned kWriteMadeNoProgress = 29;  // ERROR_WRITE_FAULT
 
 class OutputFiles {
 public:
@@ -39,7 +46,7 @@ public:
     void Write(std::string_view text);
     void EndStatement();  // hands the buffer over after every statement in write-through mode
     void Check();  // raises EInOutError for a pending error
-    void Close();  // the rest of the buffer, then the file itself
+    void Close();  // the rest of the buffer, its flush to the file, then the file itself
 
 private:
     void Flush();

@@ -1,4 +1,4 @@
-// CreateFileA, GetFileType, WriteFile and CloseHandle for the export.
+// CreateFileA, GetFileType, WriteFile, FlushFileBuffers and CloseHandle for the export.
 #include "file_win.h"
 
 #include <windows.h>
@@ -25,10 +25,21 @@ public:
         }
     }
 
-    unsigned Write(const char* data, std::size_t size) override
+    unsigned Write(const char* data, std::size_t size, std::size_t& written) override
     {
-        DWORD written = 0;
-        return WriteFile(handle_.get(), data, static_cast<DWORD>(size), &written, nullptr) ? 0 : GetLastError();
+        DWORD taken = 0;
+        if (!ExportFileCalls().writeFile(handle_.get(), data, static_cast<DWORD>(size), &taken, nullptr))
+            return GetLastError();
+        written = taken;
+        return 0;
+    }
+
+    // Only a disk file has buffers of its own to flush: a character device is written
+    // through, and FlushFileBuffers on a pipe would wait until its reader has read everything.
+    unsigned Flush() override
+    {
+        if (GetFileType(handle_.get()) != FILE_TYPE_DISK) return 0;
+        return ExportFileCalls().flushFileBuffers(handle_.get()) ? 0 : GetLastError();
     }
 
     unsigned Close() override { return CloseHandle(handle_.release()) ? 0 : GetLastError(); }
@@ -38,6 +49,12 @@ private:
 };
 
 }  // namespace
+
+FileCalls& ExportFileCalls() noexcept
+{
+    static FileCalls calls;
+    return calls;
+}
 
 std::unique_ptr<OutputFile> WindowsOutputFiles::Create(const std::string& name, unsigned& errorCode)
 {

@@ -61,6 +61,7 @@ long double FreePercentage(std::int64_t freeBytes, std::int64_t totalBytes)
 void FillDriveGrid(DriveTable& table, DriveQueries& queries, SurveyOptions options, GridLayout& layout,
                    VolumeFields fields, std::vector<MeasuredDrive>* measured)
 {
+    const FloatSetting floatSetting;  // the sizes and percentages in extended precision
     if (measured) measured->clear();
     layout.ColumnsLaidOut(LayOutHeader(table, queries.ComputerName()));
 

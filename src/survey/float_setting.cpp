@@ -1,22 +1,46 @@
 // Extended-precision arithmetic whose invalid operations, divisions by zero and overflows
-// become errors. The hardware keeps these exceptions masked: the conditions are read from
-// the status flags after each checked operation, so no processor trap ever has to be
-// turned into a C++ exception inside a frame of Windows' own.
+// become errors, in a setting each computation puts in place for itself. The hardware keeps
+// these exceptions masked: the conditions are read from the status flags after each checked
+// operation, so no processor trap ever has to be turned into a C++ exception inside a frame
+// of Windows' own.
 #include "float_setting.h"
 
 #include <cfenv>
 
 #include "../errors.h"
 
+namespace {
+
+// All exceptions masked, precision control 64-bit significand, round to nearest.
+constexpr unsigned short kExtendedMasked = 0x037F;
+
+#if defined(__i386__) || defined(__x86_64__)
+unsigned short ControlWord() noexcept
+{
+    unsigned short word = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+
+// The conditions still pending are cleared first, without waiting for them (fnclex, not
+// fclex): under a control word that unmasks them, the next x87 instruction would trap.
+void LoadControlWord(unsigned short word) noexcept { __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(word)); }
+#else
+unsigned short ControlWord() noexcept { return kExtendedMasked; }
+void LoadControlWord(unsigned short) noexcept {}
+#endif
+
+}  // namespace
+
 void EstablishFloatSetting() noexcept
 {
-#if defined(__i386__) || defined(__x86_64__)
-    // All exceptions masked, precision control 64-bit significand, round to nearest.
-    const unsigned short controlWord = 0x037F;
-    __asm__ volatile("fclex\n\tfldcw %0" : : "m"(controlWord));
-#endif
+    LoadControlWord(kExtendedMasked);
     std::feclearexcept(FE_ALL_EXCEPT);
 }
+
+FloatSetting::FloatSetting() noexcept : callers_(ControlWord()) { EstablishFloatSetting(); }
+
+FloatSetting::~FloatSetting() { LoadControlWord(callers_); }
 
 long double CheckedDivide(long double a, long double b)
 {

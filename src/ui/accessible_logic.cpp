@@ -1,5 +1,5 @@
-// accSelect on a list with one run of selected rows, and what a change of it or a refresh
-// announces.
+// What a client's child argument means, accSelect on a list with one run of selected rows,
+// and what a change of it or a refresh announces.
 #include "accessible_logic.h"
 
 #include <algorithm>
@@ -119,4 +119,25 @@ std::vector<Told> TellSelectionChange(const ListSelection& before, const ListSel
     if (single || static_cast<int>(changes.size()) > kSelectionChangesTold) changes = TellSelection(now);
     told.insert(told.end(), changes.begin(), changes.end());
     return told;
+}
+
+ChildArgument KindOfChildArgument(unsigned short type, long errorCode) noexcept
+{
+    using namespace VarType;
+    if (type == Empty) return ChildArgument::Self;
+    if (type == Error) return errorCode == kArgumentLeftOut ? ChildArgument::Self : ChildArgument::Invalid;
+    if (type == (ByRef | Variant)) return ChildArgument::Reference;
+    switch (type & ~ByRef) {
+    case I1:
+    case I2:
+    case I4:
+    case I8:
+    case UI1:
+    case UI2:
+    case UI4:
+    case UI8:
+    case Int:
+    case UInt: return ChildArgument::Integer;
+    default: return ChildArgument::Invalid;
+    }
 }

@@ -1,5 +1,6 @@
-// What a list of rows does for accessibility clients, the portable part: the selection a
-// client's accSelect leaves, and what a change of the selection or a refresh announces.
+// What a list of rows does for accessibility clients, the portable part: what a client's
+// child argument means, the selection a client's accSelect leaves, and what a change of the
+// selection or a refresh announces.
 #pragma once
 
 #include <optional>
@@ -14,6 +15,42 @@ inline constexpr long ExtendSelection = 0x4;
 inline constexpr long AddSelection = 0x8;
 inline constexpr long RemoveSelection = 0x10;
 }  // namespace SelectFlag
+
+// The VARTYPE tags of a VARIANT (wtypes.h) that a client's child argument may carry.
+namespace VarType {
+inline constexpr unsigned short Empty = 0;
+inline constexpr unsigned short Null = 1;
+inline constexpr unsigned short I2 = 2;
+inline constexpr unsigned short I4 = 3;
+inline constexpr unsigned short R8 = 5;
+inline constexpr unsigned short Bstr = 8;
+inline constexpr unsigned short Error = 10;
+inline constexpr unsigned short Bool = 11;
+inline constexpr unsigned short Variant = 12;
+inline constexpr unsigned short I1 = 16;
+inline constexpr unsigned short UI1 = 17;
+inline constexpr unsigned short UI2 = 18;
+inline constexpr unsigned short UI4 = 19;
+inline constexpr unsigned short I8 = 20;
+inline constexpr unsigned short UI8 = 21;
+inline constexpr unsigned short Int = 22;
+inline constexpr unsigned short UInt = 23;
+inline constexpr unsigned short ByRef = 0x4000;
+}  // namespace VarType
+
+// DISP_E_PARAMNOTFOUND: what IDispatch::Invoke puts into an optional argument left out.
+inline constexpr long kArgumentLeftOut = static_cast<long>(0x80020004UL);
+
+// What a child argument (varChild) is, as clients send it: scripting hosts leave it out or
+// send VT_I2, others pass a VARIANT by reference.
+enum class ChildArgument {
+    Self,  // VT_EMPTY, or an optional argument left out: the control itself (CHILDID_SELF)
+    Integer,  // an integer of any width, also by reference: its value converted to VT_I4
+    Reference,  // VT_BYREF|VT_VARIANT: the VARIANT it points to is the argument
+    Invalid,  // anything else: E_INVALIDARG
+};
+// errorCode: the SCODE of a VT_ERROR argument, unused for the other types.
+ChildArgument KindOfChildArgument(unsigned short type, long errorCode) noexcept;
 
 // A list whose selection is one run of rows, counted from 1: the row a Shift-extension
 // starts from, the focused row, and the selected run first..last (0..0: none selected).

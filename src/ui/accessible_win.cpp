@@ -12,6 +12,7 @@
 #include "../callback_win.h"
 #include "../late_bound_win.h"
 #include "../unique_handle.h"
+#include "accessible_logic.h"
 
 namespace {
 
@@ -22,6 +23,11 @@ using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
 using LoadRegTypeLibFn = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, ITypeLib**);
 using DispGetIDsOfNamesFn = HRESULT(WINAPI*)(ITypeInfo*, OLECHAR**, UINT, DISPID*);
 using DispInvokeFn = HRESULT(WINAPI*)(void*, ITypeInfo*, DISPID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*);
+using VariantChangeTypeFn = HRESULT(WINAPI*)(VARIANT*, const VARIANT*, USHORT, VARTYPE);
+
+static_assert(VarType::Empty == VT_EMPTY && VarType::I2 == VT_I2 && VarType::I4 == VT_I4 &&
+              VarType::Error == VT_ERROR && VarType::Variant == VT_VARIANT && VarType::UInt == VT_UINT &&
+              VarType::ByRef == VT_BYREF && kArgumentLeftOut == DISP_E_PARAMNOTFOUND);
 
 // LIBID_Accessibility, the type library in oleacc.dll that describes IAccessible (oleacc.h
 // declares it for linking with liboleacc.a, which the program does not).
@@ -33,6 +39,7 @@ struct AccessibilityApi {
     CreateStdAccessibleObjectFn createStandard =
         LateBound<CreateStdAccessibleObjectFn>("oleacc.dll", "CreateStdAccessibleObject");
     SysAllocStringLenFn allocString = LateBound<SysAllocStringLenFn>("oleaut32.dll", "SysAllocStringLen");
+    VariantChangeTypeFn changeType = LateBound<VariantChangeTypeFn>("oleaut32.dll", "VariantChangeType");
     // For late-bound clients only.
     LoadRegTypeLibFn loadRegTypeLib = LateBound<LoadRegTypeLibFn>("oleaut32.dll", "LoadRegTypeLib");
     DispGetIDsOfNamesFn dispGetIDsOfNames = LateBound<DispGetIDsOfNamesFn>("oleaut32.dll", "DispGetIDsOfNames");
@@ -100,6 +107,32 @@ void SetChild(VARIANT* variant, long child) noexcept
 {
     variant->vt = VT_I4;
     variant->lVal = child;
+}
+
+// The child a client's argument names, as VT_I4; VT_NULL where it names none, which is
+// neither the control itself nor an item. A reference is followed a few times, never around
+// a VARIANT that refers to itself.
+VARIANT AsChildId(const VARIANT& argument) noexcept
+{
+    VARIANT id{};
+    id.vt = VT_NULL;
+    const VARIANT* given = &argument;
+    for (int references = 0; given != nullptr && references < 4; ++references) {
+        switch (KindOfChildArgument(given->vt, given->vt == VT_ERROR ? given->scode : 0)) {
+        case ChildArgument::Self: SetChild(&id, CHILDID_SELF); return id;
+        case ChildArgument::Reference: given = given->pvarVal; continue;
+        case ChildArgument::Integer: {
+            VARIANT converted{};  // VT_EMPTY; an integer holds nothing to free
+            if (given->vt == VT_I4)
+                SetChild(&id, given->lVal);
+            else if (Api().changeType && SUCCEEDED(Api().changeType(&converted, given, 0, VT_I4)))
+                SetChild(&id, converted.lVal);  // DISP_E_OVERFLOW for a VT_I8 beyond 32 bits
+            return id;
+        }
+        case ChildArgument::Invalid: return id;
+        }
+    }
+    return id;
 }
 
 // Out-parameters are set before anything can fail: a client that clears a VARIANT after a
@@ -303,12 +336,14 @@ public:
     {
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
+        child = AsChildId(child);
         return Guarded([&] { return IsItem(child) ? S_FALSE : E_INVALIDARG; });
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) noexcept override
     {
         if (name == nullptr) return E_POINTER;
         *name = nullptr;
+        child = AsChildId(child);
         return Guarded([&] {
             if (IsSelf(child)) return ToBstr(source_->Name(), name);
             return IsItem(child) ? ToBstr(source_->ItemName(child.lVal), name) : E_INVALIDARG;
@@ -326,6 +361,7 @@ public:
     {
         if (role == nullptr) return E_POINTER;
         Clear(role);
+        child = AsChildId(child);
         return Guarded([&] {
             if (!IsSelf(child) && !IsItem(child)) return E_INVALIDARG;
             SetChild(role, IsSelf(child) ? source_->Role() : source_->ItemRole());
@@ -336,6 +372,7 @@ public:
     {
         if (state == nullptr) return E_POINTER;
         Clear(state);
+        child = AsChildId(child);
         return Guarded([&] {
             if (IsSelf(child)) {
                 const HRESULT result = standard_->get_accState(child, state);
@@ -391,6 +428,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) noexcept override
     {
+        child = AsChildId(child);
         return Guarded([&] {
             if (IsSelf(child)) return standard_->accSelect(flags, child);  // the focus to the control
             return IsItem(child) ? source_->Select(flags, child.lVal) : E_INVALIDARG;
@@ -401,6 +439,7 @@ public:
     {
         if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) return E_POINTER;
         *left = *top = *width = *height = 0;
+        child = AsChildId(child);
         return Guarded([&] {
             if (IsSelf(child)) return standard_->accLocation(left, top, width, height, child);
             if (!IsItem(child)) return E_INVALIDARG;
@@ -418,6 +457,7 @@ public:
     {
         if (end == nullptr) return E_POINTER;
         Clear(end);
+        start = AsChildId(start);
         return Guarded([&] {
             if (direction <= NAVDIR_MIN || direction >= NAVDIR_MAX) return E_INVALIDARG;
             const int count = source_->ItemCount();
@@ -466,6 +506,8 @@ public:
 private:
     ~AccessibleControl() = default;
 
+    // Of a child argument made VT_I4 by AsChildId, as every method does first: what the
+    // client sent may be VT_I2, a reference or left out.
     static bool IsSelf(const VARIANT& child) noexcept { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
     bool IsItem(const VARIANT& child) const
     {
@@ -473,8 +515,9 @@ private:
     }
 
     // What the control and its items do not offer; a child that is not there is an invalid argument.
-    HRESULT NoSuchMember(const VARIANT& child) const noexcept
+    HRESULT NoSuchMember(const VARIANT& argument) const noexcept
     {
+        const VARIANT child = AsChildId(argument);
         return Guarded([&] { return IsSelf(child) || IsItem(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG; });
     }
     HRESULT Nothing(const VARIANT& child, BSTR* text) const noexcept

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "../app/error_text.h"
 #include "../errors.h"
@@ -18,10 +19,34 @@ bool terminating = false;
 HWND applicationWindow = nullptr;
 HWND mainForm = nullptr;
 constexpr const char* kApplicationClass = "MerovantApplication";
+// Shows the error kept by HandleWindowException.
+constexpr UINT kShowPendingError = WM_APP + 1;
+std::exception_ptr pendingError;
+bool pendingErrorPosted = false;
+
+void ShowPendingError() noexcept
+{
+    pendingErrorPosted = false;
+    const std::exception_ptr error = std::exchange(pendingError, nullptr);
+    if (!error) return;
+    try {
+        std::rethrow_exception(error);
+    } catch (...) {
+        Application::HandleException();
+    }
+}
+
+// Messages that come without a command of the user's: a timer's tick, a paint, a mouse move
+// (a drag holds the capture).
+bool OutsideACommand(UINT message) noexcept
+{
+    return message == WM_TIMER || message == WM_PAINT || message == WM_MOUSEMOVE;
+}
 
 LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     switch (message) {
+    case kShowPendingError: ShowPendingError(); return 0;
     case WM_ACTIVATE:
         // Choosing the task-bar entry activates this window: the main form takes over.
         if (LOWORD(wParam) != WA_INACTIVE && mainForm && IsWindowVisible(mainForm) && IsWindowEnabled(mainForm))
@@ -94,9 +119,19 @@ void Initialize() noexcept
     // A drive without a medium (some card readers report themselves as fixed disks)
     // must never stop an unattended run with a box asking for a disk: its queries
     // just fail and give the texts of a failed query.
-    SetErrorMode(SEM_FAILCRITICALERRORS);
+    SetErrorMode(ErrorModeWith(SEM_FAILCRITICALERRORS));
     LoadNumberSettings();
     ResolveDiskFreeSpaceQuery();
+}
+
+UINT ErrorModeWith(UINT flags) noexcept
+{
+    // GetErrorMode is known from Windows Vista on; before, the mode is read by setting one.
+    static const auto getErrorMode = LateBound<UINT(WINAPI*)()>("kernel32.dll", "GetErrorMode");
+    if (getErrorMode) return getErrorMode() | flags;
+    const UINT mode = SetErrorMode(0);
+    SetErrorMode(mode);
+    return mode | flags;
 }
 
 void RegisterWindowClass(WNDCLASSEXA windowClass, WindowProcedure procedure)
@@ -164,6 +199,8 @@ void BeginRun(RunReport* report) noexcept
 {
     runReport = report;
     terminating = false;
+    pendingError = nullptr;  // an error of an earlier run, with its message never taken
+    pendingErrorPosted = false;
 }
 
 void HandleException() noexcept
@@ -182,15 +219,38 @@ void HandleException() noexcept
     }
 }
 
+void HandleWindowException(HWND window, UINT message, WPARAM wParam) noexcept
+{
+    if (!OutsideACommand(message) || applicationWindow == nullptr) {
+        HandleException();
+        return;
+    }
+    if (message == WM_TIMER) KillTimer(window, wParam);
+    if (message == WM_PAINT) ValidateRect(window, nullptr);  // or WM_PAINT comes again at once
+    if (GetCapture() == window) ReleaseCapture();
+    if (pendingError || pendingErrorPosted) return;  // one box for the failures until it shows
+    pendingError = std::current_exception();
+    pendingErrorPosted = PostMessageA(applicationWindow, kShowPendingError, 0, 0) != FALSE;
+    if (!pendingErrorPosted) pendingError = nullptr;
+}
+
 }  // namespace Application
+
+namespace {
+thread_local int modalDepth = 0;
+}  // namespace
 
 ThreadWindowsDisabled::ThreadWindowsDisabled() : active_(GetActiveWindow()), focus_(GetFocus())
 {
     Callbacks::ForEachThreadWindow(GetCurrentThreadId(), DisableIfActive, reinterpret_cast<LPARAM>(&disabled_));
+    ++modalDepth;
 }
+
+bool ThreadWindowsDisabled::Active() noexcept { return modalDepth > 0; }
 
 ThreadWindowsDisabled::~ThreadWindowsDisabled()
 {
+    --modalDepth;
     for (HWND window : disabled_)
         if (IsWindow(window)) EnableWindow(window, TRUE);
     if (active_ && IsWindow(active_)) SetActiveWindow(active_);

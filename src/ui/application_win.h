@@ -33,6 +33,10 @@ void BringToFront(HWND window) noexcept;
 HICON Icon(HINSTANCE instance) noexcept;
 void SetMainForm(HWND form) noexcept;
 
+// The process's error mode with `flags` added: what the parent process set (a deployment
+// tool, a service host) stays in force.
+UINT ErrorModeWith(UINT flags) noexcept;
+
 // Registers one of the program's window classes; one that cannot be registered ends the
 // start. Registering the same class again (the same procedure) changes nothing.
 void RegisterWindowClass(WNDCLASSEXA windowClass, WindowProcedure procedure);
@@ -52,16 +56,29 @@ void BeginRun(RunReport* report) noexcept;
 // only inside a catch block.
 void HandleException() noexcept;
 
+// The top-level handler for an error in a window's handling of `message`. Inside WM_TIMER,
+// WM_PAINT or a mouse move no box opens there and then: its modal loop would take the
+// next tick, paint or move, which would fail again and stack a box on the box. The timer is
+// stopped, the capture released and the paint validated; the box comes once, from the
+// message loop (a private message to the application window). Call it only inside a catch
+// block.
+void HandleWindowException(HWND window, UINT message, WPARAM wParam) noexcept;
+
 }  // namespace Application
 
 // Disables every visible and enabled top-level window of this thread while it lives,
-// then enables those that still exist and restores the active window and the focus.
+// then enables those that still exist and restores the active window and the focus. Every
+// dialog and box of the program is shown inside one.
 class ThreadWindowsDisabled {
 public:
     ThreadWindowsDisabled();
     ~ThreadWindowsDisabled();
     ThreadWindowsDisabled(const ThreadWindowsDisabled&) = delete;
     ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
+
+    // Whether one lives on this thread: a dialog or a box of the program is up, also one of
+    // the start-up sequence while the form is not shown yet.
+    static bool Active() noexcept;
 
 private:
     std::vector<HWND> disabled_;

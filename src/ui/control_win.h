@@ -66,8 +66,9 @@ inline std::exception_ptr& CreationFailure() noexcept
 }
 
 // Every message between WM_NCCREATE and WM_NCDESTROY goes to Handle. No exception may
-// unwind through user32's frames: one that leaves Handle is reported here, and one that
-// ends the window's creation is kept for its creator (CreationFailure).
+// unwind through user32's frames: one that leaves Handle is reported here (its box comes
+// later where the message was a tick, a paint or a mouse move), and one that ends the
+// window's creation is kept for its creator (CreationFailure).
 template <typename State, LRESULT (*Handle)(State&, UINT, WPARAM, LPARAM), typename Binding = OwnedState<State>>
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
@@ -90,7 +91,7 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             CreationFailure() = std::current_exception();
             return message == WM_CREATE ? -1 : FALSE;  // the window is not made
         }
-        Application::HandleException();
+        Application::HandleWindowException(window, message, wParam);
         return 0;
     }
 }

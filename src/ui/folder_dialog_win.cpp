@@ -130,7 +130,7 @@ bool SelectFolder(HWND owner, const std::string& title, const std::string& root,
     {
         ThreadWindowsDisabled others;
         // A drive without a medium raises no system box while the browser is open.
-        ErrorModeScope noErrorBoxes(SEM_FAILCRITICALERRORS);
+        ErrorModeScope noErrorBoxes(Application::ErrorModeWith(SEM_FAILCRITICALERRORS));
         chosen = shell.browseForFolder(&request);
     }
     if (chosen == nullptr) return false;

@@ -50,6 +50,9 @@ Axis Cols(const DriveTable& table) { return {table, true}; }
 Axis AxisOf(const DriveTable& table, Bar bar) { return bar == Bar::Horizontal ? Cols(table) : Rows(table); }
 int Along(Bar bar, Extent client) { return bar == Bar::Horizontal ? client.width : client.height; }
 
+// The fixed row or column first, then the scrolled ones.
+int NextShown(int index, int first) { return index == 0 ? first : index + 1; }
+
 }  // namespace
 
 int Model::LastRow() const { return table_.RowCount() - 1; }
@@ -244,19 +247,32 @@ Change Model::AnnounceRows()
 
 // ---- Hit testing -------------------------------------------------------------------------
 
+std::vector<ShownCell> Model::ShownCells(Extent client) const
+{
+    std::vector<ShownCell> shown;
+    for (int row = 0, y = 0; row <= LastRow() && y < client.height; row = NextShown(row, topRow_)) {
+        for (int col = 0, x = 0; col < DriveTable::ColCount && x < client.width; col = NextShown(col, leftCol_)) {
+            const int width = table_.ColWidth(col);
+            shown.push_back({{col, row}, {x, y, x + width, y + RowHeight}});
+            x += width + LineWidth;
+        }
+        y += RowPitch;
+    }
+    return shown;
+}
+
 std::optional<Cell> Model::HitTest(Point point) const
 {
     if (point.x < 0 || point.y < 0) return std::nullopt;
-    const Axis cols = Cols(table_);
-    std::optional<int> col;
-    if (point.x < cols.FixedExtent()) col = 0;
-    for (int index = leftCol_, x = cols.FixedExtent(); !col && index < cols.Count(); ++index) {
-        x += cols.Size(index) + LineWidth;
-        if (point.x < x) col = index;
+    // The cells of an area that ends just past the point: the last one that starts at or
+    // before it, across and down, is the one it falls into, lines included.
+    for (const ShownCell& shown : ShownCells({point.x + 1, point.y + 1})) {
+        const Box& box = shown.box;
+        if (point.x < box.right + LineWidth && point.y < box.bottom + LineWidth && point.x >= box.left &&
+            point.y >= box.top)
+            return shown.cell;
     }
-    const int row = point.y < RowPitch ? 0 : RowAtHeight(point.y);
-    if (!col || row > LastRow()) return std::nullopt;
-    return Cell{*col, row};
+    return std::nullopt;
 }
 
 // The row whose cells or the gap below them cover height `y`, below the header.

@@ -48,6 +48,14 @@ struct Cell {
     bool operator==(const Cell&) const = default;
 };
 
+// A cell the client area shows, and where: its box leaves out the grid lines to its right
+// and below it, which the cell owns.
+struct ShownCell {
+    Cell cell;
+    Box box;
+    bool operator==(const ShownCell&) const = default;
+};
+
 // The vertical bar scrolls the rows, the horizontal one the columns.
 enum class Bar { Vertical, Horizontal };
 
@@ -114,6 +122,10 @@ public:
     void KeepSelectionInTable();
     Change AnnounceRows();
 
+    // The cells a client area of `client` pixels shows, in the order they are painted: the
+    // fixed row and column first, then the scrolled ones from the first shown, as far as the
+    // area goes. Painting and hit testing both go by it.
+    std::vector<ShownCell> ShownCells(Extent client) const;
     // Each cell owns the grid lines to its right and below it; nothing outside the cells.
     std::optional<Cell> HitTest(Point point) const;
     // The data row under a point; 0 for none.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,9 +31,17 @@ constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER;
 constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT kDragInterval = 50;
 
+// The table a grid shows, handed over by Create. A window of the class made any other way
+// brings none: its creation fails rather than reading through a null pointer.
+const DriveTable& TableOf(const CREATESTRUCTA& create)
+{
+    if (create.lpCreateParams == nullptr) throw std::invalid_argument("Dem Gitter fehlt seine Tabelle");
+    return *static_cast<const DriveTable*>(create.lpCreateParams);
+}
+
 struct State final : AccessibleSource {
     State(HWND grid, const CREATESTRUCTA& create)
-        : window(grid), model(*static_cast<const DriveTable*>(create.lpCreateParams)),
+        : window(grid), model(TableOf(create)),
           font(reinterpret_cast<HFONT>(SendMessageA(create.hwndParent, WM_GETFONT, 0, 0)))
     {
     }
@@ -223,28 +232,32 @@ void Fill(HDC dc, int left, int top, int right, int bottom, int colour)
     FillRect(dc, &area, Brush(colour));
 }
 
-void PaintCell(const State& state, HDC dc, Cell cell, int x, int y)
+void PaintCell(const State& state, HDC dc, const ShownCell& shown)
 {
     const DriveTable& table = state.model.Table();
-    const int width = table.ColWidth(cell.col);
+    const Cell cell = shown.cell;
+    const Box& box = shown.box;
     const bool fixed = cell.col < 1 || cell.row < 1;
     const bool selected = !fixed && state.model.IsSelected(cell.row);
-    RECT area{x, y, x + width, y + RowHeight};
+    RECT area{box.left, box.top, box.right, box.bottom};
     FillRect(dc, &area, Brush(fixed ? COLOR_BTNFACE : selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (fixed) DrawEdge(dc, &area, BDR_RAISEDINNER, BF_TOPLEFT);
 
     const std::string& text = table.Cell(cell.col, cell.row);
     SetTextColor(dc, GetSysColor(fixed ? COLOR_BTNTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    RECT textArea{x + kTextIndent, y, x + width - kTextIndent, y + RowHeight};
+    RECT textArea{box.left + kTextIndent, box.top, box.right - kTextIndent, box.bottom};
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textArea,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 
     // Dark lines frame the fixed cells; light ones part the data columns. Data rows have no
     // line between them: the gap takes the row's colour, so a selected run is one block.
     const int line = fixed ? COLOR_BTNSHADOW : COLOR_BTNFACE;
-    Fill(dc, x + width, y, x + width + LineWidth, y + RowPitch, line);
+    Fill(dc, box.right, box.top, box.right + LineWidth, box.bottom + LineWidth, line);
     const bool runGoesOn = selected && state.model.IsSelected(cell.row + 1);
-    Fill(dc, x, y + RowHeight, x + width, y + RowPitch, fixed ? line : runGoesOn ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    Fill(dc, box.left, box.bottom, box.right, box.bottom + LineWidth,
+         fixed       ? line
+         : runGoesOn ? COLOR_HIGHLIGHT
+                     : COLOR_WINDOW);
 }
 
 // A dotted frame round the caret row's data cells while the grid has the keyboard focus.
@@ -259,22 +272,12 @@ void PaintFocus(const State& state, HDC dc, SIZE client)
     DrawFocusRect(dc, &frame);
 }
 
-// The fixed row and column first, then the scrolled ones, as far as the client area goes.
-int NextShown(int index, int first) { return index == 0 ? first : index + 1; }
-
 void PaintCells(const State& state, HDC dc, SIZE client)
 {
     Fill(dc, 0, 0, client.cx, client.cy, COLOR_WINDOW);
     SelectedObject font(dc, state.font ? state.font : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
-    const Model& model = state.model;
-    for (int row = 0, y = 0; row <= model.LastRow() && y < client.cy; row = NextShown(row, model.TopRow())) {
-        for (int col = 0, x = 0; col < DriveTable::ColCount && x < client.cx; col = NextShown(col, model.LeftCol())) {
-            PaintCell(state, dc, {col, row}, x, y);
-            x += model.Table().ColWidth(col) + LineWidth;
-        }
-        y += RowPitch;
-    }
+    for (const ShownCell& shown : state.model.ShownCells({client.cx, client.cy})) PaintCell(state, dc, shown);
     if (GetFocus() == state.window && !FocusCuesHidden(state)) PaintFocus(state, dc, client);
 }
 

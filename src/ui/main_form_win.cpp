@@ -31,6 +31,8 @@ constexpr const char* kCredit = " Merovant  Laufwerke";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr int kGridId = 1;
 constexpr int kStatusBarId = 2;
+// Posted to the form: tell accessibility clients what a failed refresh changed.
+constexpr UINT kAnnounceChanges = WM_APP + 1;
 
 SIZE OuterSize(HWND window)
 {
@@ -214,9 +216,10 @@ void TFMain::FillDriveGrid()
     try {
         ::FillDriveGrid(Gitter, queries, options, *this, VolumeFields{VolumeLabel, FileSystemName}, &MeasuredDrives);
     } catch (...) {
-        // The rows written before the error show their new texts. Clients hear of them once
-        // the error box is closed and the form enabled again (WM_ENABLE): a reader would
-        // otherwise read the half-built table while the box asks for the user.
+        // The rows written before the error show their new texts. Clients hear of them from
+        // the message loop after the error box has closed and the form is enabled again
+        // (WM_ENABLE): a reader would otherwise read the half-built table while the box asks
+        // for the user.
         Grid::LayOut(grid_);
         throw;
     }
@@ -360,12 +363,22 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (lParam == 0 && (HIWORD(wParam) == 0 || HIWORD(wParam) == 1)) OnCommand(LOWORD(wParam));
         return 0;
     case WM_ENABLE:
-        if (wParam) Grid::AnnounceChanges(grid_);  // after an error box: what a failed refresh changed
+        // After an error box: what a failed refresh changed. Posted, so that clients hear of it
+        // from the message loop once the box is gone: the form may be enabled again while the
+        // box is still on screen, where a reader would announce the rows over it.
+        if (wParam) PostMessageA(window_, kAnnounceChanges, 0, 0);
         break;
+    case kAnnounceChanges: Grid::AnnounceChanges(grid_); return 0;
     case WM_SIZE: OnSize(); return 0;
     case WM_SETFOCUS: SetFocus(grid_); return 0;
     case WM_WININICHANGE: ReloadNumberSettings(); break;
     case WM_CLOSE:
+        // A close that arrives while a dialog or an error box of the program is up (the task
+        // bar's, taskkill's, handed in by the dialog's modal loop) would destroy the form under
+        // the running command: WM_DESTROY's quit request ends the modal loop, the dialog's
+        // choice is lost and the settings are saved mid-command. It is dropped; the user
+        // closes again once the dialog is gone.
+        if (!IsWindowEnabled(window_) || ThreadWindowsDisabled::Active()) return 0;
         // A failed save raises out of here: the window is not destroyed and stays open.
         FormClose();
         DestroyWindow(window_);

@@ -46,6 +46,31 @@ TEST(RunReport, ErrorsAreShownOrLoggedByTheSession)
     }
 }
 
+// ReportEvent refuses an insertion string beyond 31,839 characters, and a command line may
+// reach 32,767: each string is cut to the limit, the cut marked with "…" (0x85).
+TEST(RunReport, EventStringsAreCutToWhatTheEventLogTakes)
+{
+    const std::string line = "merovant.exe " + std::string(32767 - 13, 'x');
+    const struct {
+        std::size_t length;
+        std::string text;
+    } cases[] = {
+        {31839, std::string(31839, 'a')},
+        {31840, std::string(31838, 'a') + "\x85"},
+        {32767, std::string(31838, 'a') + "\x85"},
+        {0, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CutToEventString(std::string(c.length, 'a')), c.text) << c.length;
+
+    RecordedEvents log;
+    RunReport report(false, true, line, log);
+    report.SetExportTarget("D:\\x.txt");
+    report.Error(EventId::ExportFailed, "E/A-Fehler 53.");
+    ASSERT_EQ(log.events.size(), 1U);
+    const std::vector<std::string> texts{"E/A-Fehler 53.", line.substr(0, 31838) + "\x85", "D:\\x.txt"};
+    EXPECT_EQ(log.events[0].second, texts);
+}
+
 // A task that runs whether the user is logged on or not gets an invisible window station; a
 // service or an agent running as SYSTEM gets session 0, whose WinSta0 claims to be visible.
 TEST(RunReport, NobodySeesAnInvisibleStationOrSessionZero)

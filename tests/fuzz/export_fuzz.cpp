@@ -35,13 +35,15 @@ class RecordedFile final : public OutputFile {
 public:
     explicit RecordedFile(FileRecord& record) : record_(record) {}
     FileKind Kind() override { return record_.kind; }
-    unsigned Write(const char* data, std::size_t size) override
+    unsigned Write(const char* data, std::size_t size, std::size_t& written) override
     {
         if (record_.closes != 0) record_.writtenAfterClose = true;
         if (static_cast<unsigned>(++record_.writes) == record_.failingWrite) return record_.writeError;
         record_.blocks.emplace_back(data, size);
+        written = size;
         return 0;
     }
+    unsigned Flush() override { return 0; }
     unsigned Close() override
     {
         ++record_.closes;

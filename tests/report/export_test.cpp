@@ -149,6 +149,45 @@ TEST(ExportGrid, FailuresRaiseTheirCodeAndKeepWrittenBlocks)
         EInOutError);
 }
 
+// A share may take fewer bytes than it was given, and may fail only when its write-behind
+// cache is flushed: the rest is written until all is taken, and the flush's failure is the
+// export's, before the file is reported written.
+TEST(ExportGrid, ShortWritesAreCompletedAndTheFlushCounts)
+{
+    DriveTable table = WithDrives();
+    table.SetCell(1, 2, std::string(300, 'x'));
+    FakeFiles whole;
+    const std::string bytes = Export(table, false, whole);
+    const struct {
+        const char* what;
+        std::size_t takenPerWrite;
+        unsigned flushError;
+        int code;  // 0: written
+        std::size_t bytesKept;
+    } cases[] = {
+        {"a share that takes 50 bytes a time", 50, 0, 0, bytes.size()},
+        {"a share that takes one byte a time", 1, 0, 0, bytes.size()},
+        {"a write that takes nothing", 0, 0, 29, 0},
+        {"a flush that fails after write-behind", SIZE_MAX, 59, 59, bytes.size()},
+    };
+    for (const auto& c : cases) {
+        FakeFiles files;
+        files.files["x.txt"].takenPerWrite = c.takenPerWrite;
+        files.files["x.txt"].flushError = c.flushError;
+        int code = 0;
+        try {
+            ExportGrid(table, false, "x.txt", files);
+        } catch (const EInOutError& e) {
+            code = e.ErrorCode();
+        }
+        const FakeFile& file = files.files.at("x.txt");
+        EXPECT_EQ(code, c.code) << c.what;
+        EXPECT_EQ(file.Bytes(), bytes.substr(0, c.bytesKept)) << c.what;
+        EXPECT_EQ(file.flushed, c.takenPerWrite != 0) << c.what;
+        EXPECT_EQ(file.closed, c.code == 0) << c.what;
+    }
+}
+
 // Each failure to open comes out with its code and text; the over-long name is refused
 // before any file is asked for.
 TEST(ExportGrid, OpeningFailuresRaiseTheirCode)

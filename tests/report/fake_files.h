@@ -1,7 +1,10 @@
-// Export files in memory: every WriteFile call is kept as one block; a creation truncates
-// the file as CREATE_ALWAYS does, keeping only the failures a test prepared for its name.
+// Export files in memory: every WriteFile call is kept as one block of the bytes it took; a
+// creation truncates the file as CREATE_ALWAYS does, keeping only the failures and the
+// short writes a test prepared for its name.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,7 +17,10 @@ struct FakeFile {
     std::vector<std::string> blocks;
     static constexpr unsigned kWriteError = 112;  // ERROR_DISK_FULL
     unsigned failWriteNumber = 0;  // 1-based write that fails, 0 for none
+    std::size_t takenPerWrite = SIZE_MAX;  // the most one write takes, as a share may
+    unsigned flushError = 0;
     unsigned closeError = 0;
+    bool flushed = false;
     bool closed = false;
 
     std::string Bytes() const
@@ -45,6 +51,8 @@ public:
         file = FakeFile{};
         file.kind = nextKind;
         file.failWriteNumber = prepared.failWriteNumber;
+        file.takenPerWrite = prepared.takenPerWrite;
+        file.flushError = prepared.flushError;
         file.closeError = prepared.closeError;
         return std::make_unique<Handle>(file);
     }
@@ -54,14 +62,20 @@ private:
     public:
         explicit Handle(FakeFile& file) : file_(file) {}
         FileKind Kind() override { return file_.kind; }
-        unsigned Write(const char* data, std::size_t size) override
+        unsigned Write(const char* data, std::size_t size, std::size_t& written) override
         {
             if (file_.blocks.size() + 1 == file_.failWriteNumber) {
                 file_.blocks.emplace_back();  // a failed write puts nothing on disk
                 return FakeFile::kWriteError;
             }
-            file_.blocks.emplace_back(data, size);
+            written = std::min(size, file_.takenPerWrite);
+            file_.blocks.emplace_back(data, written);
             return 0;
+        }
+        unsigned Flush() override
+        {
+            file_.flushed = true;
+            return file_.flushError;
         }
         unsigned Close() override
         {

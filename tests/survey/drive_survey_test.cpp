@@ -142,6 +142,51 @@ TEST_F(FillDriveGridTest, ZeroTotalStopsTheRefreshAtThatDrive)
     }
 }
 
+#if defined(__i386__) || defined(__x86_64__)
+unsigned short ControlWord()
+{
+    unsigned short word = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+void LoadControlWord(unsigned short word) { __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(word)); }
+
+// A DLL loaded later (a screen reader's in-context hook) left the x87 unit at 53-bit precision
+// with invalid operation, division by zero and overflow unmasked. The refresh computes as it
+// always does, raises its error instead of trapping, and hands that setting back.
+TEST_F(FillDriveGridTest, AForeignFloatSettingChangesNoCellAndIsHandedBack)
+{
+    constexpr unsigned short kForeign = 0x0272;
+    AddMixedDrives(queries);
+    // 12.4999999999999995 % free: 12 in extended precision, 12.5 and so 13 at 53 bits.
+    queries.drives['K'] = {3, {"GROSS", 4, "NTFS"}, {200'000'000'000'000'000LL, 24'999'999'999'999'999LL}};
+    Fill();
+    const DriveTable expected = table;
+    ASSERT_EQ(table.Cell(5, 7), "12 %");
+
+    LoadControlWord(kForeign);
+    Fill();
+    const unsigned short afterRefresh = ControlWord();
+    const DriveTable refreshed = table;
+    queries.drives['D'].space = {0, 0};
+    bool raised = false;
+    try {
+        Fill();
+    } catch (const EInvalidOp&) {
+        raised = true;
+    }
+    const unsigned short afterError = ControlWord();
+    LoadControlWord(0x037F);
+    ASSERT_EQ(refreshed.RowCount(), expected.RowCount());
+    for (int row = 0; row < expected.RowCount(); ++row)
+        for (int col = 0; col < DriveTable::ColCount; ++col)
+            EXPECT_EQ(refreshed.Cell(col, row), expected.Cell(col, row)) << col << "," << row;
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(afterRefresh, kForeign);
+    EXPECT_EQ(afterError, kForeign);
+}
+#endif
+
 TEST(FreePercentage, StaysExactBeyondTheSixtyFourBitProduct)
 {
     // 100 PB free of 200 PB: free * 100 no longer fits 64 bits.

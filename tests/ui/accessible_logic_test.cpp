@@ -1,5 +1,5 @@
-// What a client's accSelect does to the grid's rows; what a refresh tells clients is the
-// grid model's table (grid_model_test.cpp).
+// What a client's child argument means and what its accSelect does to the grid's rows; what a refresh tells clients is
+// the grid model's table (grid_model_test.cpp).
 #include "ui/accessible_logic.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +49,37 @@ TEST(AccessibleLogic, SelectRowFollowsTheFlagsAndKeepsOneRun)
         {"a flag MSAA does not know", kRun, 0x20 | TakeFocus, 4, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(SelectRow(c.current, c.flags, c.row), c.expected) << c.what;
+}
+
+// Late-bound clients send the child as they hold it; the grid answers for the control, a
+// row, or refuses the argument.
+TEST(AccessibleLogic, ChildArgumentsAsClientsSendThem)
+{
+    using namespace VarType;
+    constexpr long kTypeMismatch = static_cast<long>(0x80020005UL);  // DISP_E_TYPEMISMATCH
+    const struct {
+        const char* what;
+        unsigned short type;
+        ChildArgument kind;
+        long errorCode;
+    } cases[] = {
+        {"VT_I4, as compiled clients send it", I4, ChildArgument::Integer, 0},
+        {"VT_I2, as VBScript sends a small number", I2, ChildArgument::Integer, 0},
+        {"VT_UI1", UI1, ChildArgument::Integer, 0},
+        {"VT_INT", Int, ChildArgument::Integer, 0},
+        {"VT_I8, converted where it fits", I8, ChildArgument::Integer, 0},
+        {"VT_BYREF|VT_I4", ByRef | I4, ChildArgument::Integer, 0},
+        {"VT_BYREF|VT_VARIANT, a script's variable passed on", ByRef | Variant, ChildArgument::Reference, 0},
+        {"VT_EMPTY", Empty, ChildArgument::Self, 0},
+        {"an optional argument left out", Error, ChildArgument::Self, kArgumentLeftOut},
+        {"VT_ERROR of another kind", Error, ChildArgument::Invalid, kTypeMismatch},
+        {"VT_NULL", Null, ChildArgument::Invalid, 0},
+        {"VT_BSTR \"1\"", Bstr, ChildArgument::Invalid, 0},
+        {"VT_R8", R8, ChildArgument::Invalid, 0},
+        {"VT_BOOL", Bool, ChildArgument::Invalid, 0},
+        {"VT_BYREF|VT_BSTR", ByRef | Bstr, ChildArgument::Invalid, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(KindOfChildArgument(c.type, c.errorCode), c.kind) << c.what;
 }
 
 }  // namespace

@@ -180,6 +180,14 @@ TEST(GridModel, ScrolledRowsAreFoundWhereTheyAreDrawn)
     EXPECT_EQ(model.HitTest({21, RowPitch}), (Cell{2, 4}))
         << "column 2 beside the drive column, row 4 under the header";
     EXPECT_EQ(model.HitTest({20, 2 * RowPitch - 1}), (Cell{0, 4})) << "the drive column's line and row gap";
+    // Where each cell is painted, a click finds it, its lines included.
+    const std::vector<ShownCell> shown = model.ShownCells(kClient);
+    ASSERT_EQ(shown.size(), 5u * 7);  // the header and 4 rows (the last in part); column 1 scrolled away
+    EXPECT_EQ(shown[8], (ShownCell{{2, 4}, {21, RowPitch, 21 + kWidths[2], RowPitch + RowHeight}}));
+    for (const ShownCell& cell : shown) {
+        EXPECT_EQ(model.HitTest({cell.box.left, cell.box.top}), cell.cell);
+        EXPECT_EQ(model.HitTest({cell.box.right, cell.box.bottom}), cell.cell) << "the corner of its lines";
+    }
     EXPECT_EQ(model.FitBar(Bar::Vertical, 500), BarSettings{}) << "a room that fits them all";
     EXPECT_EQ(model.TopRow(), 1) << "scrolled back to the first row";
 }

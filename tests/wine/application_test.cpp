@@ -41,12 +41,14 @@ unsigned short ControlWord()
     return word;
 }
 
+// The mode the parent process handed down (here: no box for a crash) stays in force.
 TEST(ApplicationSetting, NoErrorBoxesAndExtendedPrecision)
 {
-    SetErrorMode(0);
+    SetErrorMode(SEM_NOGPFAULTERRORBOX);
     Application::Initialize();
     const UINT mode = SetErrorMode(0);  // returns the mode in force
     EXPECT_NE(mode & SEM_FAILCRITICALERRORS, 0u);
+    EXPECT_NE(mode & SEM_NOGPFAULTERRORBOX, 0u);
     EXPECT_EQ(ControlWord() & 0x0F00, 0x0300);  // 64-bit significand, round to nearest
     // A drive letter without a medium behind it answers at once instead of asking.
     char label[256] = {};

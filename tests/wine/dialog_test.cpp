@@ -146,6 +146,7 @@ struct Seen {
     std::string preselected;
     std::string folderWhileOpen = "?";
     bool taskbarButton = false;
+    bool outlivedClose = false;  // the dialog and the form were still there after a close
 };
 
 // What the task bar shows a button for: a visible top-level window that nobody owns and that
@@ -195,6 +196,13 @@ protected:
             const Point expected = DialogPosition(monitorForDialog, rect.right - rect.left, rect.bottom - rect.top);
             s.placed = rect.left == expected.x && rect.top == expected.y;
             s.taskbarButton = HasTaskbarButton(dialog);
+            if (closeWhileOpen) {
+                // As the task bar's close and taskkill (without /f) send theirs.
+                PostMessageA(Application::Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+                PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+                Sleep(500);
+                s.outlivedClose = IsWindowVisible(dialog) && IsWindow(form->Handle());
+            }
             const InputOf formInput(dialog);
             for (int step = 0; step < chooseType; ++step) {
                 SetFocus(FileTypeBox(dialog));
@@ -250,6 +258,7 @@ protected:
     std::string ExpectedExportStart() const { return Mtools::ComputerName() + "\tName\tTYP\tKapazit\xE4t"; }
 
     Rect monitorForDialog;
+    bool closeWhileOpen = false;  // the user thread sends close requests into the open dialog
     Seen seen;
     std::atomic<bool> userDone{false};  // set by the user's thread, read by the form's
     std::thread user;
@@ -269,6 +278,23 @@ TEST_F(DialogTest, SaveDialogProposesTheComputerNameEveryTimeAndIsPlaced)
     EXPECT_FALSE(Exists("D:\\" + Mtools::ComputerName() + ".txt"));
     EXPECT_FALSE(quit);
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+}
+
+// A close request while the export dialog is up waits for the dialog: the name chosen is
+// still written, nothing is saved, and the form lives on.
+TEST_F(DialogTest, ACloseWhileTheDialogIsUpIsHeldOff)
+{
+    Start();
+    monitorForDialog = MonitorOf(form->Handle());
+    closeWhileOpen = true;
+    ExportThroughDialog("D:\\zu.txt");
+    EXPECT_TRUE(seen.outlivedClose);
+    EXPECT_EQ(FileBytes("D:\\zu.txt").rfind(ExpectedExportStart(), 0), 0u);
+    Pump([] { return false; }, 300);
+    EXPECT_FALSE(quit);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+    EXPECT_EQ(registry.calls.find("set"), std::string::npos) << registry.calls;
 }
 
 TEST_F(DialogTest, ExistingFileIsReplacedAndTheFileTypeIsRemembered)

@@ -50,6 +50,27 @@ protected:
     std::string label, fileSystem;
 };
 
+// What a DLL loaded later may leave in the x87 unit (a screen reader's in-context hook, a
+// shell extension): 53-bit precision, invalid operation, division by zero and overflow
+// unmasked. Set while it lives; the refresh must compute as ever and hand it back.
+class ForeignFloatSetting {
+public:
+    static constexpr unsigned short kWord = 0x0272;
+    ForeignFloatSetting() { Load(kWord); }
+    ~ForeignFloatSetting() { Load(0x037F); }
+    ForeignFloatSetting(const ForeignFloatSetting&) = delete;
+    ForeignFloatSetting& operator=(const ForeignFloatSetting&) = delete;
+    static unsigned short Word()
+    {
+        unsigned short word = 0;
+        __asm__ volatile("fnstcw %0" : "=m"(word));
+        return word;
+    }
+
+private:
+    static void Load(unsigned short word) { __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(word)); }
+};
+
 // MEROVANT_DRIVES="c=hd:SYSTEM:0C0C0C0C:512M d=hd:DATEN:12AB34CD:64M e=network:NETZ:0000ABCD:32M
 //                  f=floppy g=cdrom h=ramdisk i=missing j=hd:ZWEITE:00000002:16M", LC_ALL=de_DE.UTF-8
 TEST_F(DriveTableTest, MixedDrivesInKilobytes)
@@ -75,6 +96,23 @@ TEST_F(DriveTableTest, MixedDrivesInKilobytes)
     EXPECT_EQ(RowAt(7),
               (Row{"J:", "ZWEITE", "lokale Festplatte", "16.384 ", "16.376 ", "100 %", "0000-0002", RowAt(7)[7]}));
     EXPECT_FALSE(c[7].empty());
+}
+
+TEST_F(DriveTableTest, MixedDrivesUnderAForeignFloatSetting)
+{
+    Fill({});
+    const DriveTable expected = table;
+    unsigned short handedBack = 0;
+    {
+        const ForeignFloatSetting foreign;
+        Fill({});
+        handedBack = ForeignFloatSetting::Word();
+    }
+    EXPECT_EQ(handedBack, ForeignFloatSetting::kWord);
+    ASSERT_EQ(table.RowCount(), expected.RowCount());
+    for (int row = 0; row < expected.RowCount(); ++row)
+        for (int col = 0; col < DriveTable::ColCount; ++col)
+            EXPECT_EQ(table.Cell(col, row), expected.Cell(col, row)) << col << "," << row;
 }
 
 TEST_F(DriveTableTest, MixedDrivesInMegabytesLocalOnly)
@@ -103,6 +141,26 @@ TEST_F(DriveTableTest, FullAndEmptyDisks)
     EXPECT_EQ(table.Cell(0, 3), "E:");
     EXPECT_EQ(table.Cell(5, 3), "");
     EXPECT_EQ(table.RowCount(), 5);  // the design's row count stays
+}
+
+// E:'s 0 / 0 raises EInvalidOp as ever, where an unmasked exception would trap and end the
+// process.
+TEST_F(DriveTableTest, FullAndEmptyDisksUnderAForeignFloatSetting)
+{
+    unsigned short handedBack = 0;
+    std::string message;
+    {
+        const ForeignFloatSetting foreign;
+        try {
+            Fill({});
+        } catch (const EMathError& e) {
+            message = e.what();
+        }
+        handedBack = ForeignFloatSetting::Word();
+    }
+    EXPECT_EQ(message, "Ung\xFCltige Gleitkommaoperation");
+    EXPECT_EQ(handedBack, ForeignFloatSetting::kWord);
+    EXPECT_EQ(RowAt(2), (Row{"D:", "VOLL", "lokale Festplatte", "4 ", "0 ", " %", RowAt(2)[6], RowAt(2)[7]}));
 }
 
 }  // namespace

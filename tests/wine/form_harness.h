@@ -110,10 +110,13 @@ inline BOOL CALLBACK FindIcon(HWND child, LPARAM found) noexcept
 }
 
 // Answers the program's message boxes from another thread, as a user would, and notes the
-// first one.
+// first one; whileUp runs on that thread while the first box is up, before it is answered.
 class BoxAnswerer {
 public:
-    BoxAnswerer(HWND form) : thread_([this, form] { Watch(form); }) {}
+    BoxAnswerer(HWND form, std::function<void(HWND box)> whileUp = {})
+        : whileUp_(std::move(whileUp)), thread_([this, form] { Watch(form); })
+    {
+    }
     ~BoxAnswerer()
     {
         stop_ = true;
@@ -141,6 +144,7 @@ private:
                     Callbacks::ForEachChildWindow(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
                     stopIcon = SamePicture(icon, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
                     formDisabled = form != nullptr && !IsWindowEnabled(form);
+                    if (whileUp_) whileUp_(box);
                     seen_ = true;
                 }
                 ++count_;
@@ -151,6 +155,7 @@ private:
             Sleep(20);
         }
     }
+    std::function<void(HWND)> whileUp_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> seen_{false};
     std::atomic<int> count_{0};

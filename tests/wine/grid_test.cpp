@@ -18,6 +18,7 @@
 
 #include "survey/drive_table.h"
 #include "ui/application_win.h"
+#include "ui/control_win.h"
 #include "ui/grid_win.h"
 #include "ui/status_bar_win.h"
 
@@ -668,6 +669,18 @@ TEST_F(GridTest, StatusBarPaintsEveryPixelOnceWithoutErasing)
     EXPECT_EQ(printed.NotOf(Image::kSentinel), printed.Width() * printed.Height()) << "pixels left unpainted";
     EXPECT_EQ(screen.Differing(printed), 0);
     DestroyWindow(bar);
+}
+
+// A grid window made without its table, not through Grid::Create, is refused at its creation.
+TEST_F(GridTest, AGridWithoutItsTableIsNotMade)
+{
+    try {
+        CreateControl(Grid::ClassName, WS_CHILD, {100, 100}, host, 9, nullptr);
+        ADD_FAILURE() << "a grid without a table was made";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_STREQ(e.what(), "Dem Gitter fehlt seine Tabelle");
+    }
+    EXPECT_EQ(GetDlgItem(host, 9), nullptr);
 }
 
 TEST_F(GridTest, FontComesFromTheParentUntilSetAndAsksForTheArrows)

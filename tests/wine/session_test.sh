@@ -68,6 +68,12 @@ case_hidden_failures_end_with_1() {
     expect_event "$FX_ROOT/hidden.err" 'C:\\merovant.exe /daily'
     expect_event "$FX_ROOT/hidden.err" "D:\\\\fehlt\\\\$(computer_name)-$(today).txt"
     expect_no_file "$(fixture_unix_path d)/fehlt"
+    # A command line near Windows' limit of 32,767 characters still leaves its event: the
+    # line is cut to the 31,839 characters ReportEvent takes (Wine's ReportEvent, a stub,
+    # would take it whole, and prints only its start).
+    expect_hidden 1 "/$(printf 'x%.0s' {1..32000})" 'D:\fehlt\out.txt'
+    expect_event "$FX_ROOT/hidden.err" 'Ung\00fcltiger Dateiname.'
+    expect_event "$FX_ROOT/hidden.err" 'C:\\merovant.exe /xxxxxxxxxx'
 
     expect_hidden 1 'R:\neu.txt'
     expect_event "$FX_ROOT/hidden.err" 'Dateizugriff verweigert.'

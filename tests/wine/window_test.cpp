@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: real keys and clicks through SendInput,
 // inside a Wine virtual desktop that draws the frame and its close box.
 #include "form_harness.h"
+#include "report/file_win.h"
 #include "ui/control_win.h"
 #include "ui/status_bar_win.h"
 
@@ -12,6 +13,20 @@ using namespace harness;
 struct UnmakeableState {
     UnmakeableState(HWND, const CREATESTRUCTA&) { throw std::runtime_error("Kein Speicher f\xFCr das Gitter"); }
     static LRESULT Handle(UnmakeableState&, UINT, WPARAM, LPARAM) { return 0; }
+};
+
+// A control whose timer ticks, paints and mouse moves during a drag fail, as the grid's
+// would when memory runs short.
+struct FailingOutsideCommands {
+    FailingOutsideCommands(HWND control, const CREATESTRUCTA&) : window(control) {}
+    static LRESULT Handle(FailingOutsideCommands& state, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        const bool dragged = message == WM_MOUSEMOVE && GetCapture() == state.window;
+        if (message == WM_TIMER || message == WM_PAINT || dragged)
+            throw std::runtime_error("Kein Speicher f\xFCr das Gitter");
+        return DefWindowProcA(state.window, message, wParam, lParam);
+    }
+    HWND window;
 };
 
 // MEROVANT_EXPECT_DRIVES listed drives, the arguments in MEROVANT_TEST_ARGS.
@@ -290,18 +305,30 @@ TEST_F(WindowTest, RunsThatNeedAPersonEndWhereNobodySeesThem)
     }
 }
 
+// While the box is up, the task bar's close and another close box click come in: they wait
+// for the user, who closes again once the box is gone, and no second save runs meanwhile.
 TEST_F(WindowTest, FailingSaveKeepsTheWindowOpen)
 {
     registry.failingWrite = "MByte";
     Start();
+    const HWND window = form->Handle();
+    std::atomic<bool> boxStayedUp{false};
     {
-        BoxAnswerer user(form->Handle());
+        BoxAnswerer user(window, [&](HWND box) {
+            PostMessageA(Application::Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            Sleep(500);
+            boxStayedUp = IsWindowVisible(box) && IsWindow(window);
+        });
         ASSERT_TRUE(ClickUntil([this] { return CloseBox(); }, [&] { return user.Seen(); }));
         EXPECT_EQ(user.text, "Fehler beim Setzen der Daten f\xFCr 'MByte'");
         EXPECT_EQ(user.caption, "Merovant");
         EXPECT_TRUE(user.stopIcon);
         EXPECT_TRUE(user.formDisabled);
+        Pump([] { return false; }, 800);
+        EXPECT_EQ(user.Count(), 1) << "a close during the box saved again";
     }
+    EXPECT_TRUE(boxStayedUp);
     Pump([] { return false; }, 300);
     EXPECT_FALSE(quit);
     EXPECT_TRUE(IsWindow(form->Handle()));
@@ -339,6 +366,58 @@ TEST_F(WindowTest, UnattendedExportShowsTheWindowWithoutActivatingIt)
     EXPECT_TRUE(Pump([&] { return quit; })) << "the run ends";
     EXPECT_NE(GetFileAttributesA("D:\\unbeaufsichtigt.txt"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ended, std::optional<int>(kExitSuccess)) << "the exit code of the program's loop";
+}
+
+// A share with write-behind caching reports a failed write only when the file is flushed
+// (ERROR_UNEXP_NET_ERR): the export has failed, and no heartbeat may say it was written.
+BOOL WINAPI FlushFailsAsAShareDoes(HANDLE) noexcept
+{
+    SetLastError(ERROR_UNEXP_NET_ERR);
+    return FALSE;
+}
+
+TEST_F(WindowTest, UnattendedExportWhoseFlushFailsEndsWithItsErrorAndNoHeartbeat)
+{
+    struct RealCallsAgain {
+        ~RealCallsAgain() { ExportFileCalls() = FileCalls{}; }
+    } realCallsAgain;
+    ExportFileCalls().flushFileBuffers = FlushFailsAsAShareDoes;
+    anybodyThere = false;
+    Open({"d:\\geteilt.txt"});
+    EXPECT_EQ(ended, std::optional<int>(kExitError));
+    ASSERT_EQ(reported.events.size(), 1u);
+    EXPECT_EQ(reported.events[0].id, EventId::ExportFailed);
+    EXPECT_EQ(reported.events[0].strings[0], "E/A-Fehler 59.");
+    EXPECT_EQ(reported.events[0].strings[2], "d:\\geteilt.txt");
+}
+
+// A failure inside WM_TIMER during a drag, or inside WM_PAINT, opens no box there and then,
+// where the box's own loop would take the next tick or paint and stack a box on the box:
+// the timer stops, the capture goes, and one box comes from the message loop.
+TEST_F(WindowTest, AFailedTickOrPaintShowsOneBoxFromTheLoop)
+{
+    Start();
+    RegisterControlClass<FailingOutsideCommands, &FailingOutsideCommands::Handle>(GetModuleHandleA(nullptr),
+                                                                                  "FailingOutsideCommands");
+    HWND control = CreateControl("FailingOutsideCommands", WS_CHILD, {40, 40}, form->Handle(), 98, nullptr);
+    {
+        BoxAnswerer user(form->Handle(), [](HWND) { Sleep(400); });  // some ticks while the box is up
+        SetCapture(control);
+        SetTimer(control, 1, 20, nullptr);
+        ASSERT_TRUE(Pump([&] { return user.Seen(); }));
+        Pump([] { return false; }, 800);
+        EXPECT_EQ(user.Count(), 1);
+        EXPECT_EQ(user.text, "Kein Speicher f\xFCr das Gitter.");
+        EXPECT_NE(GetCapture(), control);
+    }
+    {
+        BoxAnswerer user(form->Handle(), [](HWND) { Sleep(400); });
+        ShowWindow(control, SW_SHOWNA);
+        ASSERT_TRUE(Pump([&] { return user.Seen(); }));
+        Pump([] { return false; }, 800);
+        EXPECT_EQ(user.Count(), 1) << "boxes after a failed paint";
+    }
+    DestroyWindow(control);
 }
 
 }  // namespace
