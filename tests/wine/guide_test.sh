@@ -186,7 +186,9 @@ registered() {
 # The event source names the installed program, whose message table the Event Viewer reads.
 expect_event_source() {
     reg_tool query "$SOURCE_KEY"
-    grep -qE "EventMessageFile +REG_EXPAND_SZ +${1//\\/\\\\}"$'\r?$' "$FX_ROOT/reg.out" ||
+    # Compared as text: "Program Files (x86)" holds what a regular expression would read as a group.
+    WANT=$1 awk '{ sub(/\r$/, "") } sub(/^ +EventMessageFile +REG_EXPAND_SZ +/, "") && $0 == ENVIRON["WANT"] { found = 1 }
+        END { exit !found }' "$FX_ROOT/reg.out" ||
         { cat "$FX_ROOT/reg.out" >&2; fail "the event source does not name $1"; }
 }
 
