@@ -1,7 +1,7 @@
 // The package's custom actions: the check of its public properties before anything is
 // changed, and the daily task, registered through the Task Scheduler's COM interface and
 // deleted again when the product is removed. Each change of the task first saves the task's
-// definition as it was (in the product's key under HKLM, which only administrators change);
+// definition as it was (beside the product's key under HKLM, which only administrators change);
 // a rollback registers that again, a commit drops it. Windows Installer calls each entry
 // from its own frames: no exception leaves one.
 #include <windows.h>
@@ -218,10 +218,12 @@ std::string CurrentDefinition()
     return Utf8(xml == nullptr ? L"" : xml);
 }
 
-// The product's key, where the package also keeps AUFGABE and WARNUNG (the Registry table).
-// A 32-bit DLL sees the same view of it as the 32-bit package.
-constexpr const wchar_t* kProductKey = L"SOFTWARE\\Korvel\\merovant";
-constexpr const wchar_t* kVendorKey = L"SOFTWARE\\Korvel";
+// The saved definition lives beside the product's key, in the 32-bit package's view
+// (Wow6432Node on 64-bit Windows), also from the x86_64 build that stands in for the DLL in
+// tests. Not inside the product's key: Wine's rollback deletes that key (its "-" row) before
+// the rollback action reads what was saved.
+constexpr const wchar_t* kSavedKey = L"SOFTWARE\\Korvel\\merovant-Sicherung";
+constexpr REGSAM kPackageView = KEY_WOW64_32KEY;
 constexpr const wchar_t* kSavedDefinition = L"AufgabeVorher";
 
 void CheckRegistry(LSTATUS status, const char* step)
@@ -233,9 +235,9 @@ void CheckRegistry(LSTATUS status, const char* step)
 void SaveDefinition(const std::string& definition)
 {
     HKEY opened = nullptr;
-    CheckRegistry(
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr),
-        "Die geplante Aufgabe konnte nicht gesichert werden");
+    CheckRegistry(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSavedKey, 0, nullptr, 0, KEY_SET_VALUE | kPackageView, nullptr,
+                                  &opened, nullptr),
+                  "Die geplante Aufgabe konnte nicht gesichert werden");
     const RegistryKey key(opened);
     const std::wstring text = Wide(definition);
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
@@ -248,7 +250,7 @@ void SaveDefinition(const std::string& definition)
 std::optional<std::string> SavedDefinition()
 {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSavedKey, 0, KEY_QUERY_VALUE | kPackageView, &opened) != ERROR_SUCCESS)
         return std::nullopt;
     const RegistryKey key(opened);
     DWORD type = 0;
@@ -266,30 +268,33 @@ std::optional<std::string> SavedDefinition()
     return Utf8(text);
 }
 
-// Deletes a key that holds neither values nor subkeys: what another program of the vendor
-// keeps there stays.
-void DeleteKeyIfEmpty(HKEY root, const wchar_t* path)
+// Deletes PARENT\NAME where it holds neither values nor subkeys: what another program of the
+// vendor keeps there stays.
+void DeleteKeyIfEmpty(HKEY root, const wchar_t* parentPath, const wchar_t* name, REGSAM view)
 {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root, parentPath, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return;
+    const RegistryKey parent(opened);
+    if (RegOpenKeyExW(parent.get(), name, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return;
+    const RegistryKey key(opened);
     DWORD subkeys = 0;
     DWORD values = 0;
-    const LSTATUS status = RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                                            nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(opened);
-    if (status == ERROR_SUCCESS && subkeys == 0 && values == 0) RegDeleteKeyW(root, path);
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) == ERROR_SUCCESS &&
+        subkeys == 0 && values == 0)
+        RegDeleteKeyW(parent.get(), name);
 }
 
 void DropSavedDefinition()
 {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
-        RegDeleteValueW(opened, kSavedDefinition);
-        RegCloseKey(opened);
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSavedKey, 0, KEY_SET_VALUE | kPackageView, &opened) == ERROR_SUCCESS) {
+        const RegistryKey key(opened);
+        RegDeleteValueW(key.get(), kSavedDefinition);
     }
-    // After a removal the package's own values are gone: then its keys go too.
-    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kProductKey);
-    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kVendorKey);
+    // After a removal the package's own key is gone: then the vendor's goes too, if empty.
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel", L"merovant-Sicherung", kPackageView);
+    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, L"SOFTWARE", L"Korvel", kPackageView);
 }
 
 // The related products of the upgrade code, this one among them while it is installed.
@@ -397,7 +402,7 @@ extern "C" __declspec(dllexport) UINT __stdcall AufgabeLoeschen(MSIHANDLE instal
             Log(install, "Merovant: geplante Aufgabe " + Quoted(Install::TaskName) + " bleibt für die neue Version.");
             return ERROR_SUCCESS;
         }
-        DeleteKeyIfEmpty(HKEY_USERS, L"S-1-5-20\\Software\\Korvel");
+        DeleteKeyIfEmpty(HKEY_USERS, L"S-1-5-20\\Software", L"Korvel", 0);
         SaveDefinition(CurrentDefinition());
         DeleteTask();
         Log(install, "Merovant: geplante Aufgabe " + Quoted(Install::TaskName) + " gelöscht.");

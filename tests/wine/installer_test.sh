@@ -97,6 +97,8 @@ case_quiet_install_with_the_three_properties() {
     expect_value "$SOURCE_KEY" 'TypesSupported +REG_DWORD +0x7'
     expect_account_settings
     [[ -f $FX_PREFIX/drive_c/$TASK ]] || fail "no task registered"
+    # What was saved for a rollback goes once the install is done.
+    ! key_exists "$(product_key)-Sicherung" || fail "the saved task definition is left"
     [[ $(definition_element Command) == "$PACKAGE_FOLDER\\merovant.exe" && $(definition_element Arguments) == '/daily /warnung:10' &&
         $(definition_element UserId) == S-1-5-20 ]] || { registered_definition >&2; fail "the task's action or account"; }
     # One entry in Programs and Features: name, publisher, version, icon, no modify button.
@@ -169,7 +171,7 @@ expect_nothing_installed() {
     [[ ! -e $PACKAGE_DIR ]] || fail "the folder is left"
     [[ ! -e $FX_PREFIX/drive_c/$TASK ]] || fail "the task is left"
     local key
-    for key in "$SOURCE_KEY" 'HKU\S-1-5-20\Software\Korvel' "$(product_key)" "${UNINSTALL_KEY%%\\Microsoft\\*}\\Korvel"; do
+    for key in "$SOURCE_KEY" 'HKU\S-1-5-20\Software\Korvel' "$(product_key)" "${UNINSTALL_KEY%%\\Microsoft\\*}\\Korvel" 'HKLM\Software\Korvel'; do
         ! (cd "$FX_PREFIX/drive_c" && wine reg query "$key") </dev/null >/dev/null 2>&1 || fail "$key is left"
     done
     [[ -z $(arp_keys) ]] || fail "a product entry is left"
