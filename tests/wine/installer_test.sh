@@ -97,6 +97,11 @@ case_quiet_install_with_the_three_properties() {
     expect_value "$SOURCE_KEY" 'TypesSupported +REG_DWORD +0x7'
     expect_account_settings
     [[ -f $FX_PREFIX/drive_c/$TASK ]] || fail "no task registered"
+    # A standard user who starts a managed install cannot set the three properties: Windows
+    # Installer passes on only the listed ones (Wine runs no managed install to show it).
+    [[ $(msiinfo export "$FX_PREFIX/drive_c/merovant-$VERSION.msi" Property | tr -d '\r' |
+        sed -n 's/^SecureCustomProperties\t//p') == 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED' ]] ||
+        fail "SecureCustomProperties lists more than the upgrade's properties"
     # What was saved for a rollback goes once the install is done.
     ! key_exists "$(product_key)-Sicherung" || fail "the saved task definition is left"
     [[ $(definition_element Command) == "$PACKAGE_FOLDER\\merovant.exe" && $(definition_element Arguments) == '/daily /warnung:10' &&
@@ -214,6 +219,7 @@ msiexec_failing() {
     cp "$FX_PREFIX/drive_c/msi.log" "$FX_ROOT/msi.log" 2>/dev/null || true
     [[ $rc == "$INSTALL_FAILED" || $rc == "$ACTION_FAILED" ]] || { tail -40 "$FX_ROOT/msi.log" >&2; fail "msiexec $* ended with $rc"; }
     grep -qa 'Scheitern' "$FX_ROOT/msi.log" || fail "the failing action did not run: the failure came earlier"
+    echo "msiexec $1 failed as planned with $rc (the low byte of 1603 is $INSTALL_FAILED, of 1627 $ACTION_FAILED)"
 }
 
 # A removal that fails after the task was deleted brings it back, as it was.
