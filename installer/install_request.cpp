@@ -128,10 +128,9 @@ void CheckProperties(const Properties& properties)
 Properties WithStored(const Properties& given, const Properties& stored)
 {
     Properties merged = given;
-    if (given.aufgabe.empty() && given.warnung.empty()) {
-        merged.aufgabe = stored.aufgabe;
-        merged.warnung = stored.warnung;
-    }
+    if (given.aufgabe.empty()) merged.aufgabe = stored.aufgabe;
+    // A new AUFGABE defines the task anew, with the threshold of the command line or none.
+    if (given.aufgabe.empty() && given.warnung.empty()) merged.warnung = stored.warnung;
     if (given.dailylog.empty()) merged.dailylog = stored.dailylog;
     return merged;
 }

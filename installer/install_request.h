@@ -31,8 +31,8 @@ struct Properties {
 void CheckProperties(const Properties& properties);
 
 // What an install takes from the installed version where the command line does not say:
-// AUFGABE and WARNUNG (kept in the product's key under HKLM) where it names neither,
-// DAILYLOG (the task account's own setting, whoever wrote it) where it names none.
+// AUFGABE and WARNUNG (kept in the product's key under HKLM), WARNUNG only where the command
+// line names no AUFGABE either; DAILYLOG (the task account's own setting, whoever wrote it).
 Properties WithStored(const Properties& given, const Properties& stored);
 
 // The task's arguments: /daily, and /warnung:N with the threshold when one is given.

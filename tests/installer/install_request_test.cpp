@@ -87,6 +87,8 @@ const StoredCase kStoredCases[] = {
     {{"", "", ""}, {"1", "10", "D:\\Logs"}, {"1", "10", "D:\\Logs"}},
     // A new folder only: the task stays as it was.
     {{"", "", "E:\\Neu"}, {"1", "10", "D:\\Logs"}, {"1", "10", "E:\\Neu"}},
+    // A new threshold only: for the task as it was.
+    {{"", "20", ""}, {"1", "10", "D:\\Logs"}, {"1", "20", "D:\\Logs"}},
     // AUFGABE given: its threshold is the command line's, none here.
     {{"1", "", ""}, {"1", "10", "D:\\Logs"}, {"1", "", "D:\\Logs"}},
     {{"0", "", ""}, {"1", "10", "D:\\Logs"}, {"0", "", "D:\\Logs"}},
