@@ -310,12 +310,12 @@ std::vector<std::string> RelatedProducts(const std::string& upgradeCode)
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-}  // namespace
-
 Install::Properties GivenProperties(MSIHANDLE install)
 {
     return {Property(install, L"AUFGABE"), Property(install, L"WARNUNG"), Property(install, L"DAILYLOG")};
 }
+
+}  // namespace
 
 // Immediate, first, also in a removal: what the command line leaves out is taken from the
 // installed version, which AppSearch read into GESPEICHERT_*. The components' conditions
