@@ -69,6 +69,41 @@ std::string EscapedXmlText(std::string_view text)
     return escaped;
 }
 
+// The text of an element, or nothing where the definition has none.
+std::optional<std::string_view> ElementText(std::string_view xml, std::string_view element)
+{
+    const std::string open = "<" + std::string(element) + ">";
+    const std::size_t begin = xml.find(open);
+    if (begin == std::string_view::npos) return std::nullopt;
+    const std::size_t end = xml.find("</" + std::string(element) + ">", begin);
+    if (end == std::string_view::npos) return std::nullopt;
+    return xml.substr(begin + open.size(), end - begin - open.size());
+}
+
+// Windows writes no LogonType for a task of SYSTEM, LOCAL SERVICE or NETWORK SERVICE.
+bool IsServiceAccount(std::string_view user) noexcept
+{
+    return user == "S-1-5-18" || user == "S-1-5-19" || user == "S-1-5-20";
+}
+
+TaskLogon LogonOf(std::string_view definition)
+{
+    static constexpr struct {
+        std::string_view text;
+        TaskLogon logon;
+    } kLogons[] = {{"Password", TaskLogon::Password},
+                   {"S4U", TaskLogon::S4U},
+                   {"InteractiveToken", TaskLogon::InteractiveToken},
+                   {"InteractiveTokenOrPassword", TaskLogon::InteractiveTokenOrPassword}};
+    if (const auto text = ElementText(definition, "LogonType")) {
+        for (const auto& known : kLogons)
+            if (*text == known.text) return known.logon;
+    }
+    if (ElementText(definition, "GroupId")) return TaskLogon::Group;
+    const auto user = ElementText(definition, "UserId");
+    return !user || IsServiceAccount(*user) ? TaskLogon::ServiceAccount : TaskLogon::InteractiveToken;
+}
+
 }  // namespace
 
 void CheckProperties(const Properties& properties)
@@ -84,6 +119,20 @@ void CheckProperties(const Properties& properties)
         throw PropertyError("Die Eigenschaft \"WARNUNG=" + warnung +
                             "\" gilt für die geplante Aufgabe: Sie wirkt nur zusammen mit AUFGABE=1.");
     CheckDailyLog(properties.dailylog);
+    // Without a folder the task would write into the root of C: and fail there every day.
+    if (aufgabe == "1" && properties.dailylog.empty())
+        throw PropertyError("Die Eigenschaft \"AUFGABE=1\" braucht einen Ordner für das Tagesprotokoll: DAILYLOG "
+                            "fehlt, und für das Konto NETWORK SERVICE ist keiner eingetragen.");
+}
+
+Properties WithStored(const Properties& given, const Properties& stored)
+{
+    Properties merged = given;
+    if (given.aufgabe.empty()) merged.aufgabe = stored.aufgabe;
+    // A new AUFGABE defines the task anew, with the threshold of the command line or none.
+    if (given.aufgabe.empty() && given.warnung.empty()) merged.warnung = stored.warnung;
+    if (given.dailylog.empty()) merged.dailylog = stored.dailylog;
+    return merged;
 }
 
 std::string TaskArguments(std::string_view warnung)
@@ -98,11 +147,17 @@ TaskAction TaskActionOf(std::string_view customActionData)
     return {std::string(customActionData.substr(0, bar)), TaskArguments(customActionData.substr(bar + 1))};
 }
 
-std::optional<ProductIdentity> ProductIdentityOf(std::string_view customActionData)
+bool KeepsTheTask(const std::vector<std::string>& relatedProducts, std::string_view self)
 {
-    const std::size_t bar = customActionData.find('|');
-    if (bar == std::string_view::npos) return std::nullopt;
-    return ProductIdentity{std::string(customActionData.substr(0, bar)), std::string(customActionData.substr(bar + 1))};
+    return std::any_of(relatedProducts.begin(), relatedProducts.end(),
+                       [self](const std::string& product) { return product != self; });
+}
+
+Restore RestoreOf(const std::optional<std::string>& saved)
+{
+    if (!saved) return {};
+    if (saved->empty()) return {Restore::Step::Delete, {}, TaskLogon::ServiceAccount};
+    return {Restore::Step::Register, *saved, LogonOf(*saved)};
 }
 
 std::string TaskDefinition(std::string_view templateXml, const TaskAction& action)

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Install {
 
@@ -25,8 +26,14 @@ struct Properties {
     std::string dailylog;  // the task account's daily log folder; empty: leave its settings alone
 };
 
-// Throws PropertyError for the first property that is malformed.
+// Throws PropertyError for the first property that is malformed, and for a task without a
+// folder for its daily log.
 void CheckProperties(const Properties& properties);
+
+// What an install takes from the installed version where the command line does not say:
+// AUFGABE and WARNUNG (kept in the product's key under HKLM), WARNUNG only where the command
+// line names no AUFGABE either; DAILYLOG (the task account's own setting, whoever wrote it).
+Properties WithStored(const Properties& given, const Properties& stored);
 
 // The task's arguments: /daily, and /warnung:N with the threshold when one is given.
 std::string TaskArguments(std::string_view warnung);
@@ -39,13 +46,23 @@ struct TaskAction {
 };
 TaskAction TaskActionOf(std::string_view customActionData);
 
-// The removal learns its own product from its CustomActionData, "UPGRADECODE|PRODUCTCODE".
-// A rollback has none: nothing.
-struct ProductIdentity {
-    std::string upgradeCode;
-    std::string productCode;
+// A removal keeps the task while another version of the product stays installed: that is
+// the old version's removal during an upgrade. relatedProducts: the product codes Windows
+// Installer lists for the upgrade code, self among them.
+bool KeepsTheTask(const std::vector<std::string>& relatedProducts, std::string_view self);
+
+// How Windows registers a saved definition again, by the logon its principal names.
+enum class TaskLogon { ServiceAccount, InteractiveToken, InteractiveTokenOrPassword, S4U, Group, Password };
+
+// What a rollback does with the definition that the deferred action saved before it changed
+// the task: nothing where nothing was saved (the change never began), delete the task where
+// there was none before, else register the saved definition again.
+struct Restore {
+    enum class Step { Nothing, Delete, Register } step = Step::Nothing;
+    std::string definition;
+    TaskLogon logon = TaskLogon::ServiceAccount;
 };
-std::optional<ProductIdentity> ProductIdentityOf(std::string_view customActionData);
+Restore RestoreOf(const std::optional<std::string>& saved);
 
 // The task definition to register: the template with the action's program and arguments in
 // place of its own, and without the XML declaration, since the definition is handed over as

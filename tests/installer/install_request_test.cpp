@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "task_template.h"
@@ -19,16 +20,24 @@ struct PropertyCase {
 const PropertyCase kPropertyCases[] = {
     {"", "", "", nullptr},  // program and event source only
     {"1", "10", "\\\\fileserver\\logs\\merovant", nullptr},
-    {"1", "", "", nullptr},
+    {"1", "", "D:\\Logs", nullptr},
     {"0", "", "C:\\ProgramData\\Merovant\\", nullptr},
     {"1", "99", "D:\\Logs", nullptr},
-    {"1", "07", "", nullptr},  // as /warnung:07 takes it
+    {"1", "07", "D:\\Logs", nullptr},  // as /warnung:07 takes it
+    {"1", "", "",
+     "Die Eigenschaft \"AUFGABE=1\" braucht einen Ordner für das Tagesprotokoll: DAILYLOG fehlt, und für das "
+     "Konto NETWORK SERVICE ist keiner eingetragen."},
+    {"1", "10", "", "*"},
     {"ja", "", "",
      "Ungültiger Wert in der Eigenschaft \"AUFGABE=ja\": erlaubt sind 1 (die geplante Aufgabe eintragen) und 0."},
-    {"1", "0", "", "Ungültiger Wert in der Eigenschaft \"WARNUNG=0\": erlaubt ist eine ganze Zahl von 1 bis 99."},
-    {"1", "100", "", "Ungültiger Wert in der Eigenschaft \"WARNUNG=100\": erlaubt ist eine ganze Zahl von 1 bis 99."},
-    {"1", "10%", "", "Ungültiger Wert in der Eigenschaft \"WARNUNG=10%\": erlaubt ist eine ganze Zahl von 1 bis 99."},
-    {"1", " 5", "", "Ungültiger Wert in der Eigenschaft \"WARNUNG= 5\": erlaubt ist eine ganze Zahl von 1 bis 99."},
+    {"1", "0", "D:\\Logs",
+     "Ungültiger Wert in der Eigenschaft \"WARNUNG=0\": erlaubt ist eine ganze Zahl von 1 bis 99."},
+    {"1", "100", "D:\\Logs",
+     "Ungültiger Wert in der Eigenschaft \"WARNUNG=100\": erlaubt ist eine ganze Zahl von 1 bis 99."},
+    {"1", "10%", "D:\\Logs",
+     "Ungültiger Wert in der Eigenschaft \"WARNUNG=10%\": erlaubt ist eine ganze Zahl von 1 bis 99."},
+    {"1", " 5", "D:\\Logs",
+     "Ungültiger Wert in der Eigenschaft \"WARNUNG= 5\": erlaubt ist eine ganze Zahl von 1 bis 99."},
     {"", "10", "",
      "Die Eigenschaft \"WARNUNG=10\" gilt für die geplante Aufgabe: Sie wirkt nur zusammen mit AUFGABE=1."},
     {"", "", "logs",
@@ -65,6 +74,93 @@ TEST_P(PropertyTest, MalformedValuesStopTheInstallWithTheirText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Properties, PropertyTest, testing::ValuesIn(kPropertyCases));
+
+// An upgrade or a repair: what the command line leaves out comes from the installed version.
+struct StoredCase {
+    Install::Properties given;
+    Install::Properties stored;
+    Install::Properties expected;
+};
+
+const StoredCase kStoredCases[] = {
+    // Without properties: the task, its threshold and the folder as before.
+    {{"", "", ""}, {"1", "10", "D:\\Logs"}, {"1", "10", "D:\\Logs"}},
+    // A new folder only: the task stays as it was.
+    {{"", "", "E:\\Neu"}, {"1", "10", "D:\\Logs"}, {"1", "10", "E:\\Neu"}},
+    // A new threshold only: for the task as it was.
+    {{"", "20", ""}, {"1", "10", "D:\\Logs"}, {"1", "20", "D:\\Logs"}},
+    // AUFGABE given: its threshold is the command line's, none here.
+    {{"1", "", ""}, {"1", "10", "D:\\Logs"}, {"1", "", "D:\\Logs"}},
+    {{"0", "", ""}, {"1", "10", "D:\\Logs"}, {"0", "", "D:\\Logs"}},
+    // A folder written by Group Policy Preferences counts as stored.
+    {{"1", "5", ""}, {"", "", "\\\\fs\\logs"}, {"1", "5", "\\\\fs\\logs"}},
+    // Nothing stored, nothing given: a plain install.
+    {{"", "", ""}, {"", "", ""}, {"", "", ""}},
+};
+
+class StoredTest : public testing::TestWithParam<StoredCase> {};
+
+TEST_P(StoredTest, WhatTheCommandLineLeavesOutComesFromTheInstalledVersion)
+{
+    const StoredCase& c = GetParam();
+    const Install::Properties merged = Install::WithStored(c.given, c.stored);
+    EXPECT_EQ(merged.aufgabe, c.expected.aufgabe);
+    EXPECT_EQ(merged.warnung, c.expected.warnung);
+    EXPECT_EQ(merged.dailylog, c.expected.dailylog);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stored, StoredTest, testing::ValuesIn(kStoredCases));
+
+// Only the old version's removal in an upgrade keeps the task.
+TEST(RemovalTest, KeepsTheTaskWhileAnotherVersionStaysInstalled)
+{
+    const std::string self = "{11111111-1111-5111-8111-111111111111}";
+    const std::string newer = "{22222222-2222-5222-8222-222222222222}";
+    EXPECT_FALSE(Install::KeepsTheTask({self}, self));
+    EXPECT_FALSE(Install::KeepsTheTask({}, self));
+    EXPECT_TRUE(Install::KeepsTheTask({self, newer}, self));
+    EXPECT_TRUE(Install::KeepsTheTask({newer}, self));
+}
+
+// What a rollback puts back, and how Windows must be asked to register a saved definition.
+struct RestoreCase {
+    std::optional<std::string> saved;
+    Install::Restore::Step step;
+    Install::TaskLogon logon;
+};
+
+const RestoreCase kRestoreCases[] = {
+    {std::nullopt, Install::Restore::Step::Nothing, Install::TaskLogon::ServiceAccount},  // never began
+    {"", Install::Restore::Step::Delete, Install::TaskLogon::ServiceAccount},  // there was no task
+    {kTaskTemplate, Install::Restore::Step::Register, Install::TaskLogon::ServiceAccount},
+    {"<Task><Principals><Principal><UserId>S-1-5-18</UserId></Principal></Principals></Task>",
+     Install::Restore::Step::Register, Install::TaskLogon::ServiceAccount},
+    {"<Task><Principal><UserId>KORVEL\\admin</UserId><LogonType>Password</LogonType></Principal></Task>",
+     Install::Restore::Step::Register, Install::TaskLogon::Password},
+    {"<Task><Principal><UserId>KORVEL\\admin</UserId><LogonType>S4U</LogonType></Principal></Task>",
+     Install::Restore::Step::Register, Install::TaskLogon::S4U},
+    {"<Task><Principal><UserId>KORVEL\\admin</UserId><LogonType>InteractiveToken</LogonType></Principal></Task>",
+     Install::Restore::Step::Register, Install::TaskLogon::InteractiveToken},
+    {"<Task><Principal><UserId>KORVEL\\admin</UserId></Principal></Task>", Install::Restore::Step::Register,
+     Install::TaskLogon::InteractiveToken},
+    {"<Task><Principal><GroupId>S-1-5-32-545</GroupId></Principal></Task>", Install::Restore::Step::Register,
+     Install::TaskLogon::Group},
+};
+
+class RestoreTest : public testing::TestWithParam<RestoreCase> {};
+
+TEST_P(RestoreTest, TheTaskAsItWasBeforeTheChange)
+{
+    const RestoreCase& c = GetParam();
+    const Install::Restore restore = Install::RestoreOf(c.saved);
+    EXPECT_EQ(restore.step, c.step);
+    EXPECT_EQ(restore.logon, c.logon);
+    if (c.step == Install::Restore::Step::Register) {
+        EXPECT_EQ(restore.definition, *c.saved);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Restore, RestoreTest, testing::ValuesIn(kRestoreCases));
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to)
 {
