@@ -119,11 +119,13 @@ ParsedRow ParseLongRow(std::string_view line, bool kilobytes, DriveReading& read
     if (!line.empty() || !IsDriveName(fields[0])) return ParsedRow::Malformed;
     const std::string_view capacity = fields[3], free = fields[4], percent = fields[5];
     if (capacity.empty() && free.empty() && percent.empty()) return ParsedRow::NoReading;
-    const auto capacityMb = Megabytes(ParseSize(capacity), kilobytes);
+    const auto written = ParseSize(capacity);
+    const auto capacityMb = Megabytes(written, kilobytes);
     const auto freeMb = Megabytes(ParseSize(free), kilobytes);
     const auto freePercent = ParsePercent(percent);
     if (!capacityMb || !freeMb || !freePercent) return ParsedRow::Malformed;
-    if (*capacityMb == 0) return ParsedRow::NoReading;
+    // The failed query's 0 as written: a drive of under half a megabyte is still a drive.
+    if (*written == 0) return ParsedRow::NoReading;
     reading = {std::string(fields[0]), std::string(fields[1]), capacityMb, *freeMb,
                *freePercent,           std::string(fields[6])};
     return ParsedRow::Reading;

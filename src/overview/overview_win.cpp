@@ -111,9 +111,9 @@ unsigned WindowsLogFolder::List(const std::function<void(std::string_view name, 
 bool WindowsLogFolder::Read(const std::string& name, std::size_t limit, std::string& contents)
 {
     // Shared for everything: a PC that writes its log right now must not fail, nor be held up.
-    const HANDLE opened = CreateFileA(PathIn(folder_, name).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE opened =
+        CreateFileA(PathIn(folder_, name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return false;
     FileHandle file(opened);
     contents.resize(limit);

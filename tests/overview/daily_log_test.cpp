@@ -121,6 +121,10 @@ TEST(DailyLog, KilobytesBecomeMegabytesRoundedHalfUp)
     EXPECT_EQ(log->drives[0].freeMb, 1);  // 1.499 MB
     EXPECT_EQ(log->drives[1].capacityMb, 243523);
     EXPECT_EQ(log->drives[1].freeMb, 87214);  // 87213.875 MB
+    const auto tiny = ParseDailyLog(kLongHeaderKb + LongRow("C:", "1 ", "0 ", " %"));  // no failed query
+    ASSERT_TRUE(tiny);
+    ASSERT_EQ(tiny->drives.size(), 1U);
+    EXPECT_EQ(tiny->drives[0].capacityMb, 0);
     const auto shortLog = ParseDailyLog("BUERO-PC07 Frei(KB) Frei in %\r\nC: 89.307.008  36 %\r\nE:  \r\n");
     ASSERT_TRUE(shortLog);
     ASSERT_EQ(shortLog->drives.size(), 1U);
