@@ -26,10 +26,10 @@ std::string TrendText(const OverviewRow& row)
 
 std::string StandText(const OverviewRow& row) { return IsoDate(row.stand); }
 
-// The sparkline: free space over the days read and the forecast's horizon on one scale,
-// the forecast dashed from the newest reading on.
-constexpr int kSparkWidth = 240;
-constexpr int kSparkHeight = 40;
+// The sparkline: free space over the days read and the forecast's horizon on one time
+// scale, the forecast dashed from the newest reading on, a grey line at the reference date.
+constexpr int kSparkWidth = 180;
+constexpr int kSparkHeight = 32;
 constexpr int kSparkMargin = 2;
 
 struct SparkScale {
@@ -64,7 +64,9 @@ std::string Attribute(std::string_view name, const std::string& value)
 std::string Sparkline(const OverviewRow& row, const OverviewSettings& settings)
 {
     if (row.history.empty()) return {};
-    long double top = static_cast<long double>(row.capacityMb.value_or(0));
+    // From nothing free at the bottom to the most free at the top: against the capacity a
+    // month's change would be a flat line.
+    long double top = 0;
     for (const DayPoint& point : row.history) top = std::max(top, static_cast<long double>(point.freeMb));
     const DayNumber firstDay = FirstDayRead(settings);
     const int span = kWindowDays + settings.horizonDays;
@@ -102,7 +104,7 @@ body{font-family:Segoe UI,Arial,sans-serif;margin:1.5em;color:#1a1a1a;background
 h1{font-size:1.4em;margin:0 0 .3em}
 ul.anzahl{list-style:none;padding:0;margin:0 0 1em;display:flex;flex-wrap:wrap;gap:.4em 1.2em}
 table{border-collapse:collapse}
-th,td{border:1px solid #888;padding:.25em .5em;text-align:left;vertical-align:middle}
+th,td{border:1px solid #888;padding:.25em .5em;text-align:left;vertical-align:middle;white-space:nowrap}
 td.zahl{text-align:right;font-variant-numeric:tabular-nums}
 thead th{background:#e8e8e8}
 .zustand{font-weight:bold;white-space:nowrap}
