@@ -21,10 +21,11 @@ RUN_PACKAGES=(
 # The tests add the native build, the Wine fixture's tools, clang for the fuzz targets (its
 # libFuzzer runtime is added by fuzzer_runtime_package), zip, msitools' wixl, msibuild and
 # msiextract, faketime and osslsigncode for the release (openssl makes the signing tests'
-# certificates), and clang-format, clang-tidy and cppcheck for the lint.
+# certificates), clang-format, clang-tidy and cppcheck for the lint, and Chromium for the
+# overview's page.
 REQUIRED_PACKAGES=(
   "${RUN_PACKAGES[@]}" g++ libgtest-dev xdotool locales
-  clang zip unzip wixl msitools faketime osslsigncode openssl clang-format clang-tidy cppcheck
+  clang zip unzip wixl msitools faketime osslsigncode openssl clang-format clang-tidy cppcheck chromium
 )
 
 # libclang-rt-N-dev for the N of Debian's default clang (14 in Debian 12, 19 in Debian 13):
