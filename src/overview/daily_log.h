@@ -20,7 +20,7 @@ struct DailyLogName {
 std::optional<DailyLogName> ParseDailyLogName(std::string_view fileName);
 
 // A log bigger than this is malformed and is not read further.
-inline constexpr std::size_t kLargestDailyLog = 64 * 1024;
+inline constexpr std::size_t kLargestDailyLog = std::size_t{64} * 1024;
 
 // Sizes beyond this many megabytes (about 1 ZB) cannot come from a drive: the log is malformed.
 inline constexpr std::int64_t kLargestMegabytes = 1'000'000'000'000'000;

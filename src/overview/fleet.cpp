@@ -73,12 +73,9 @@ OverviewRow PcLogs::DriveRow(const Drive& drive, const OverviewSettings& setting
     row.drive = drive.letter;
     row.label = Utf8FromWindows1252(drive.label);
     row.stand = newest.day;
-    for (auto it = drive.readings.rbegin(); it != drive.readings.rend(); ++it) {
-        if (it->capacityMb) {
-            row.capacityMb = it->capacityMb;
-            break;
-        }
-    }
+    const auto newestLong = std::find_if(drive.readings.rbegin(), drive.readings.rend(),
+                                         [](const Reading& reading) { return reading.capacityMb.has_value(); });
+    if (newestLong != drive.readings.rend()) row.capacityMb = newestLong->capacityMb;
     row.freeMb = newest.freeMb;
     row.percent = newest.percent;
     row.forecast = ForecastOf(drive.readings);

@@ -88,7 +88,7 @@ std::string Sparkline(const OverviewRow& row, const OverviewSettings& settings)
     if (row.forecast.trend) {
         const long double slope = static_cast<long double>(row.forecast.trend->numerator) /
                                   static_cast<long double>(row.forecast.trend->denominator);
-        const long double free = static_cast<long double>(*row.freeMb);
+        const auto free = static_cast<long double>(*row.freeMb);
         long double days = settings.reference + settings.horizonDays - row.stand;
         if (slope < 0) days = std::min(days, free / -slope);  // the line ends where the drive is full
         const SparkPoint from = PointAt(scale, row.stand, free);

@@ -34,6 +34,7 @@ struct Expected {
 std::vector<Expected> Summary(const std::vector<OverviewRow>& rows)
 {
     std::vector<Expected> out;
+    out.reserve(rows.size());
     for (const OverviewRow& row : rows) out.push_back({row.computer, row.drive, row.state});
     return out;
 }
@@ -48,7 +49,8 @@ void PrintTo(const Expected& e, std::ostream* os) { *os << e.computer << " " << 
 // A drive filling up by 1000 MB a day: full in free/1000 days.
 void AddFillingDays(PcLogs& pc, DayNumber last, int days, std::int64_t capacity, std::int64_t freeOnLast)
 {
-    for (int i = days - 1; i >= 0; --i) pc.Add(last - i, LongLog({Drive("C:", capacity, freeOnLast + 1000 * i)}));
+    for (int i = days - 1; i >= 0; --i)
+        pc.Add(last - i, LongLog({Drive("C:", capacity, freeOnLast + std::int64_t{1000} * i)}));
 }
 
 TEST(Fleet, StatesInTheirOrderOfPrecedence)

@@ -47,9 +47,10 @@ TEST(Reset, CleanUpsAndNewDisks)
     for (const auto& c : cases) EXPECT_EQ(Resets(c.readings), c.resets) << c.why;
 }
 
-std::vector<DayPoint> Line(std::int64_t start, std::int64_t perDay, std::vector<DayNumber> days)
+std::vector<DayPoint> Line(std::int64_t start, std::int64_t perDay, const std::vector<DayNumber>& days)
 {
     std::vector<DayPoint> points;
+    points.reserve(days.size());
     for (const DayNumber day : days) points.push_back({day, start + perDay * day});
     return points;
 }

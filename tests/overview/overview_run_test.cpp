@@ -126,8 +126,8 @@ TEST(OverviewRun, TheListingOrderDoesNotMatter)
     std::vector<std::pair<std::string, std::string>> files;
     for (int day = 1; day <= 31; ++day) {
         const std::string date = "202501" + std::string(day < 10 ? "0" : "") + std::to_string(day);
-        files.push_back({"PC-A-" + date + ".txt", ShortLog(std::to_string(90000 - 1000 * day), "90")});
-        files.push_back({"PC-" + date + ".TXT", ShortLog(std::to_string(50000 + 300 * day), "50")});
+        files.emplace_back("PC-A-" + date + ".txt", ShortLog(std::to_string(90000 - 1000 * day), "90"));
+        files.emplace_back("PC-" + date + ".TXT", ShortLog(std::to_string(50000 + 300 * day), "50"));
     }
     std::string first;
     for (int shuffle = 0; shuffle < 3; ++shuffle) {
