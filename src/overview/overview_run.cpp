@@ -122,20 +122,29 @@ int RunOverview(const OverviewArguments& arguments, DayNumber today, LogFolder& 
     settings.silentDays = arguments.silentDays;
 
     unsigned error = 0;
-    const FoundLogs found = LogsInWindow(folder, settings, error);
-    if (error != 0) {
-        console.Error("Der Ordner " + Quoted(arguments.folder) + " ist nicht lesbar: " +
-                      EInOutError::MessageFor(static_cast<int>(error)) + " (" + std::to_string(error) + ").");
-        return kExitFailure;
+    std::vector<OverviewRow> rows;
+    std::size_t logsRead = 0;
+    {
+        // The names go before the files are made: a fleet's folder lists a few hundred
+        // thousand, and the page is the biggest thing the run holds.
+        const FoundLogs found = LogsInWindow(folder, settings, error);
+        if (error != 0) {
+            console.Error("Der Ordner " + Quoted(arguments.folder) + " ist nicht lesbar: " +
+                          EInOutError::MessageFor(static_cast<int>(error)) + " (" + std::to_string(error) + ").");
+            return kExitFailure;
+        }
+        rows = RowsOf(folder, found, settings, console);
+        logsRead = found.logs.size();
     }
-    const std::vector<OverviewRow> rows = RowsOf(folder, found, settings, console);
-    error =
-        target.ReplaceAll({{"uebersicht.tsv", OverviewTsv(rows)}, {"uebersicht.html", OverviewHtml(rows, settings)}});
+    std::vector<OutputFileContents> files(2);
+    files[0] = {"uebersicht.tsv", OverviewTsv(rows)};
+    files[1] = {"uebersicht.html", OverviewHtml(rows, settings)};
+    error = target.ReplaceAll(files);
     if (error != 0) {
         console.Error("Die Übersicht kann nicht nach " + Quoted(arguments.target) + " geschrieben werden: " +
                       EInOutError::MessageFor(static_cast<int>(error)) + " (" + std::to_string(error) + ").");
         return kExitFailure;
     }
-    console.Summary(SummaryOf(rows, found.logs.size(), arguments, settings));
+    console.Summary(SummaryOf(rows, logsRead, arguments, settings));
     return ExitCodeOf(rows);
 }
