@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -61,12 +62,29 @@ std::string Attribute(std::string_view name, const std::string& value)
     return " " + std::string(name) + "=\"" + value + "\"";
 }
 
+// The forecast's line: from the newest reading to the horizon, or to where the drive is full.
+struct ForecastLine {
+    long double fromDay, fromFree, toDay, toFree;
+};
+
+std::optional<ForecastLine> ForecastLineOf(const OverviewRow& row, const OverviewSettings& settings)
+{
+    if (!row.forecast.trend || !row.freeMb) return std::nullopt;
+    const long double slope = static_cast<long double>(row.forecast.trend->numerator) /
+                              static_cast<long double>(row.forecast.trend->denominator);
+    const auto free = static_cast<long double>(*row.freeMb);
+    long double days = settings.reference + settings.horizonDays - row.stand;
+    if (slope < 0) days = std::min(days, free / -slope);
+    return ForecastLine{static_cast<long double>(row.stand), free, row.stand + days, free + slope * days};
+}
+
 std::string Sparkline(const OverviewRow& row, const OverviewSettings& settings)
 {
     if (row.history.empty()) return {};
-    // From nothing free at the bottom to the most free at the top: against the capacity a
-    // month's change would be a flat line.
-    long double top = 0;
+    const auto forecast = ForecastLineOf(row, settings);
+    // From nothing free at the bottom to the most free at the top, the forecast's end
+    // included: against the capacity a month's change would be a flat line.
+    long double top = forecast ? forecast->toFree : 0;
     for (const DayPoint& point : row.history) top = std::max(top, static_cast<long double>(point.freeMb));
     const DayNumber firstDay = FirstDayRead(settings);
     const int span = kWindowDays + settings.horizonDays;
@@ -74,8 +92,7 @@ std::string Sparkline(const OverviewRow& row, const OverviewSettings& settings)
     std::string svg = "<svg class=\"verlauf\" width=\"" + std::to_string(kSparkWidth) + "\" height=\"" +
                       std::to_string(kSparkHeight) + "\" viewBox=\"0 0 " + std::to_string(kSparkWidth) + " " +
                       std::to_string(kSparkHeight) + "\" role=\"img\" aria-label=\"Freier Platz der letzten " +
-                      std::to_string(kWindowDays) + " Tage" + (row.forecast.trend ? ", Prognose gestrichelt" : "") +
-                      "\">";
+                      std::to_string(kWindowDays) + " Tage" + (forecast ? ", Prognose gestrichelt" : "") + "\">";
     const std::string today = Tenths((settings.reference - firstDay) * scale.pixelsPerDay);
     svg += "<line class=\"stichtag\"" + Attribute("x1", today) + Attribute("y1", "0") + Attribute("x2", today) +
            Attribute("y2", std::to_string(kSparkHeight)) + "/>";
@@ -85,14 +102,9 @@ std::string Sparkline(const OverviewRow& row, const OverviewSettings& settings)
         svg += (i ? " " : "") + point.x + "," + point.y;
     }
     svg += "\"/>";
-    if (row.forecast.trend) {
-        const long double slope = static_cast<long double>(row.forecast.trend->numerator) /
-                                  static_cast<long double>(row.forecast.trend->denominator);
-        const auto free = static_cast<long double>(*row.freeMb);
-        long double days = settings.reference + settings.horizonDays - row.stand;
-        if (slope < 0) days = std::min(days, free / -slope);  // the line ends where the drive is full
-        const SparkPoint from = PointAt(scale, row.stand, free);
-        const SparkPoint to = PointAt(scale, row.stand + days, free + slope * days);
+    if (forecast) {
+        const SparkPoint from = PointAt(scale, forecast->fromDay, forecast->fromFree);
+        const SparkPoint to = PointAt(scale, forecast->toDay, forecast->toFree);
         svg += "<line class=\"prognose\"" + Attribute("x1", from.x) + Attribute("y1", from.y) + Attribute("x2", to.x) +
                Attribute("y2", to.y) + "/>";
     }
