@@ -33,10 +33,11 @@ openssl pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem -passou
 MEROVANT_SIGN_PASSWORD=geheim package signed --sign "$work/signer.pfx"
 
 (cd signed && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not list the files as written"
-unzip -q signed/merovant-*-win32.zip merovant.exe -d zip
+unzip -q signed/merovant-*-win32.zip merovant.exe merovant-uebersicht.exe -d zip
 msiextract -C msi signed/merovant-*.msi >/dev/null
 verifies() { osslsigncode verify -CAfile ca.pem -in "$1" >verify.log 2>&1; }
-for file in zip/merovant.exe "$(find msi -name merovant.exe)" signed/merovant-*.msi; do
+for file in zip/merovant.exe zip/merovant-uebersicht.exe "$(find msi -name merovant.exe)" \
+    "$(find msi -name merovant-uebersicht.exe)" signed/merovant-*.msi; do
     verifies "$file" || { cat verify.log >&2; fail "$file does not verify"; }
 done
 

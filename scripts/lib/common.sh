@@ -22,12 +22,12 @@ RUN_PACKAGES=(
 # libFuzzer runtime is added by fuzzer_runtime_package), zip, msitools' wixl, msibuild and
 # msiextract, faketime and osslsigncode for the release (openssl makes the signing tests'
 # certificates; OpenSSL's PKCS#11 engine and opensc's pkcs11-tool sign with a key on a token,
-# which softhsm2 stands in for in the test), and clang-format, clang-tidy and cppcheck for
-# the lint.
+# which softhsm2 stands in for in the test), clang-format, clang-tidy and cppcheck for the
+# lint, and Chromium for the overview's page.
 REQUIRED_PACKAGES=(
   "${RUN_PACKAGES[@]}" g++ libgtest-dev xdotool locales
   clang zip unzip wixl msitools faketime osslsigncode openssl libengine-pkcs11-openssl opensc softhsm2
-  clang-format clang-tidy cppcheck
+  clang-format clang-tidy cppcheck chromium
 )
 
 # libclang-rt-N-dev for the N of Debian's default clang (14 in Debian 12, 19 in Debian 13):
