@@ -43,11 +43,13 @@ class MemoryFile final : public OutputFile {
 public:
     explicit MemoryFile(std::string& bytes) : bytes_(bytes) {}
     FileKind Kind() override { return FileKind::Other; }
-    unsigned Write(const char* data, std::size_t size) override
+    unsigned Write(const char* data, std::size_t size, std::size_t& written) override
     {
         bytes_.append(data, size);
+        written = size;
         return 0;
     }
+    unsigned Flush() override { return 0; }
     unsigned Close() override { return 0; }
 
 private:
