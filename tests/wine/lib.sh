@@ -32,10 +32,12 @@ local_mb_table() {
 }
 
 # Starts merovant.exe in the background (working directory FX_CWD); MV_PID is its pid.
-# The first Wine start in a prefix creates its desktop: two programs starting at once
-# may each get a desktop of their own, and then the probe cannot see the program's boxes.
+# A Wine start with no desktop running creates one: two programs starting at once may each
+# get a desktop of their own, and then the probe cannot see the program's boxes. That holds
+# for a fresh prefix and again once its last program has ended, so the probe makes the
+# desktop first, every time.
 start_merovant() {
-    [[ -n ${FX_PREFIX_READY:-} ]] || { probe ready || fail "the Wine prefix does not start"; FX_PREFIX_READY=1; }
+    probe ready || fail "the Wine prefix does not start"
     (cd "${FX_CWD:-$FX_PREFIX/drive_c}" && exec wine "$MEROVANT_EXE" "$@") \
         </dev/null >"$FX_ROOT/merovant.out" 2>"$FX_ROOT/merovant.err" &
     MV_PID=$!
